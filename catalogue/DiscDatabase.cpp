@@ -1,0 +1,81 @@
+#include "DiscDatabase.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "OrderText.h"
+
+static const char kFileName[] = "cdplayer.ini";
+
+static std::string ReadValue(const std::string& section, const char* key, const std::string& fallback) {
+    char value[256] = {};
+    GetPrivateProfileStringA(section.c_str(), key, fallback.c_str(), value, sizeof(value), kFileName);
+    return value;
+}
+
+static void WriteValue(const std::string& section, const char* key, const std::string& value) {
+    WritePrivateProfileStringA(section.c_str(), key, value.c_str(), kFileName);
+}
+
+static std::string FormatNumber(const char* format, int number) {
+    char text[32];
+    snprintf(text, sizeof(text), format, number);
+    return text;
+}
+
+namespace DiscDatabase {
+
+bool IdentifyDisc(CdAudioDevice& device, DiscId* id, int* trackCount) {
+    if (!device.IsMediaPresent())
+        return false;
+    int count = (int)device.GetTrackCount();
+    if (count == 1 && !device.IsAudioTrack(1))
+        return false;
+    *trackCount = count;
+    *id = device.ComputeDiscId();
+    return true;
+}
+
+void load(CdAudioDevice& device, DiscInfo& record) {
+    record.reset();
+    DiscId id;
+    int count;
+    if (!IdentifyDisc(device, &id, &count))
+        return;
+    record.numTracks = count;
+    std::string section = FormatDiscId(id);
+    for (int i = 0; i < count; i++) {
+        std::string key = FormatNumber("%d", i);
+        record.trackNames.push_back(ReadValue(section, key.c_str(), FormatNumber("Track %d", i + 1)));
+    }
+    record.artist = ReadValue(section, "artist", "Unknown Artist");
+    record.title = ReadValue(section, "title", "Unknown Title");
+    record.playlist = ParseOrderText(ReadValue(section, "order", DefaultOrderText(count)), count);
+}
+
+void save(CdAudioDevice& device, const DiscInfo& record) {
+    DiscId id;
+    int count;
+    if (IdentifyDisc(device, &id, &count))
+        save(record, id);
+}
+
+void save(const DiscInfo& record, DiscId id) {
+    std::string section = FormatDiscId(id);
+    // Deleting first drops keys this program does not write, other players' too.
+    WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, kFileName);
+    WriteValue(section, "EntryType", "1");
+    WriteValue(section, "artist", record.artist);
+    WriteValue(section, "title", record.title);
+    WriteValue(section, "numtracks", FormatNumber("%d", record.numTracks));
+    // A record whose names fall short of numTracks leaves the missing keys
+    // out, which load reads back as the default names.
+    for (int i = 0; i < record.numTracks && i < (int)record.trackNames.size(); i++)
+        WriteValue(section, FormatNumber("%d", i).c_str(), record.trackNames.at(i));
+    size_t entriesWritten = 0;
+    WriteValue(section, "order", BuildOrderText(record.playlist, &entriesWritten));
+    WriteValue(section, "numplay", FormatNumber("%d", (int)entriesWritten));
+}
+
+}  // namespace DiscDatabase

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "../device/CdAudioDevice.h"
+#include "DiscInfo.h"
+
+// The disc database "cdplayer.ini", shared with other CD players: one section
+// per disc, named by its DiscId. Only the platform's profile functions touch
+// the file.
+namespace DiscDatabase {
+
+// The disc check of load and save: a disc is present and is not one lone
+// data track. Computes the disc's identifier when it passes.
+bool IdentifyDisc(CdAudioDevice& device, DiscId* id, int* trackCount);
+
+// Fills record for the disc in the drive, with defaults for what the file
+// lacks; without a playable disc the record is left reset. Never writes.
+void load(CdAudioDevice& device, DiscInfo& record);
+
+// Replaces the section of the disc now in the drive; writes nothing without one.
+void save(CdAudioDevice& device, const DiscInfo& record);
+
+// Replaces the section of the disc with identifier id, whatever disc is in
+// the drive now: the editor keeps the id of the disc it was opened for.
+void save(const DiscInfo& record, DiscId id);
+
+}  // namespace DiscDatabase

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the player knows of one disc. A plain value: the rest of the program
+// reads and writes the fields directly. The generated copy assignment copies
+// member by member in field order and leaves a self-assignment unchanged.
+struct DiscInfo {
+    std::string artist;
+    std::string title;
+    int numTracks = 0;                    // 0: no playable disc loaded
+    std::vector<std::string> trackNames;  // index i names track i + 1
+    std::vector<int> playlist;            // track numbers from 1, in order of play
+
+    // Back to the empty record, releasing the lists' storage.
+    void reset();
+};
+
+// The record of the disc in the drive.
+extern DiscInfo gDiscInfo;

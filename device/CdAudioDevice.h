@@ -1,0 +1,49 @@
+#pragma once
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "DiscId.h"
+#include "TmsfPosition.h"
+
+// Thrown by the constructor when MCI_OPEN fails: the device is held by
+// another program, or there is none. code is the MCI error, for tests.
+struct DeviceOpenError {
+    MCIERROR code;
+};
+
+// The one open MCI CD audio device. Every command waits for completion
+// except the play, which reports its end with MM_MCINOTIFY to the window.
+// The time format is TMSF from the end of construction on.
+class CdAudioDevice {
+public:
+    CdAudioDevice();
+
+    MCIERROR Close();
+    MCIERROR Stop();
+    MCIERROR Pause();
+    MCIERROR Seek(TmsfPosition to);
+    MCIERROR Play(TmsfPosition from, TmsfPosition to, HWND window);
+    MCIERROR PlayTrack(int track, HWND window);
+    MCIERROR PlayToTrackEnd(int track, TmsfPosition from, HWND window);
+
+    DWORD GetMode();
+    TmsfPosition GetPosition();
+    bool IsAudioTrack(int track);
+    bool IsMediaPresent();
+    DWORD GetTrackCount();
+    DWORD GetTrackLength(int track);
+
+    DiscId ComputeDiscId();
+
+private:
+    DWORD_PTR QueryStatus(DWORD item);
+    DWORD_PTR QueryTrackStatus(DWORD item, int track);
+    void SetTimeFormat(DWORD format);
+
+    MCIDEVICEID deviceId = 0;
+};
+
+// The program's one device, created by the tray window and deleted by
+// PlayerController::ShutDown.
+extern CdAudioDevice* gDevice;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+// 0-based index of the current entry in gDiscInfo.playlist.
+typedef size_t PlaylistCursor;
+
+// The playback state of the disc in the drive, and every reaction to a
+// transport command, a track-menu choice, an end of play and a disc load.
+// Plays through gDevice on gDiscInfo. Nothing is reported to the caller.
+namespace PlayerController {
+
+extern bool playing;      // we started the play and advance when it ends
+extern bool paused;       // paused, and neither resumed nor stopped since
+extern bool discPresent;  // the last load found a disc
+extern PlaylistCursor cursor;
+
+void Start(HWND window, bool autoplay);
+void Play();
+void Pause();
+void Stop();
+void NextTrack();
+void PreviousTrack();
+void SelectEntry(size_t entry);
+void OnTrackEnd(WPARAM code);
+void OnVolumeChange(bool autoplay);
+void RefreshPlaying();
+void ShutDown();
+
+}  // namespace PlayerController

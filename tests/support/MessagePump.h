@@ -1,0 +1,27 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+// A hidden top-level window that receives the drive's MM_MCINOTIFY, keeps
+// every code and hands each one to an optional handler.
+class NotifyWindow {
+public:
+    explicit NotifyWindow(std::function<void(WPARAM)> handler = nullptr);
+    ~NotifyWindow();
+
+    HWND Handle() const { return window; }
+    std::vector<WPARAM> codes;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND window;
+    std::function<void(WPARAM)> handler;
+};
+
+// Dispatches messages until done() holds or the time is up; says which.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+// Dispatches messages for a while: for "nothing more arrives" checks.
+void PumpFor(DWORD ms);

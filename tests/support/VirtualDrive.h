@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The test's own virtual CD drive: a control file and a command log in the
+// working folder, named after the test exe, made known to the driver through
+// VCD_CONTROL and VCD_LOG (child processes inherit them).
+class VirtualDrive {
+public:
+    VirtualDrive();
+
+    // Rewrites the control file whole, as a script would while we run.
+    void Control(const std::string& text);
+    void ClearLog();
+    std::vector<std::string> Log() const;
+    // The log lines that start with one of the words, e.g. {"play", "stop"}.
+    std::vector<std::string> Log(const std::vector<std::string>& commands) const;
+
+    const std::string& ControlPath() const { return controlPath; }
+
+private:
+    std::string controlPath;
+    std::string logPath;
+};
+
+// A control text for a disc with these track starts ("m:s:f" each) and this
+// lead-out, playing fast; extra lines are appended as they are.
+std::string DiscControl(const std::string& tracks, const std::string& leadOut, const std::string& extra = "");
+
+// The four tracks of the identifier's worked example (1A5257), and the two
+// tracks of the other one (5BFBC, with a 612345 ms disc).
+extern const char kFourTrackStarts[];
+extern const char kTwoTrackStarts[];
+
+// The log's form of a packed position or a returned value.
+std::string Hex8(unsigned value);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The virtual drive's control file: "key=value" lines, '#' starts a comment.
+//   present=1            a disc is in the drive (0: none)
+//   tracks=0:02:00 ...   each track's start as minutes:seconds:frames
+//   leadout=18:02:11     the end of the disc
+//   data=2 5             the tracks that are data, not audio
+//   lengthms=612345      the disc length to report in milliseconds, when it
+//                        must be other than the lead-out's
+//   speed=1              play speed; 1000 plays a 4-minute track in 0.24 s
+//   nonotify=1           never report the successful end of a play
+//   busy=1               another program holds the device
+//   nodevice=1           there is no CD audio device
+// Tests and scripts rewrite it whole (write a new file, then rename it over).
+struct DriveControl {
+    bool present = false;
+    std::vector<uint32_t> trackStarts;  // in frames from the start of the disc
+    std::vector<bool> dataTracks;       // per track
+    uint32_t leadOut = 0;               // in frames
+    int64_t lengthMs = -1;              // -1: from the lead-out
+    double speed = 1;
+    bool noNotify = false;
+    bool busy = false;
+    bool noDevice = false;
+};
+
+const int kFramesPerSecond = 75;
+
+// "m:s:f" to frames, or -1.
+int64_t ParseMsf(const std::string& text);
+DriveControl ParseControl(const std::string& text);
+bool ReadTextFile(const char* path, std::string* text);
+// Writes a sibling temporary file and renames it over path, so that a reader
+// never sees half a file.
+bool ReplaceTextFile(const char* path, const std::string& text);
+// The text with the line of key replaced (or added) by "key=value".
+std::string SetControlValue(const std::string& text, const std::string& key, const std::string& value);

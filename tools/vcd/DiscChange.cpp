@@ -1,0 +1,44 @@
+// vcdchange CONTROL insert|eject [key=value ...]
+// Puts a disc into the virtual drive or takes it out, then announces it as a
+// real system does: WM_DEVICECHANGE to every top-level window, with a
+// DEV_BROADCAST_VOLUME for the drive's letter.
+
+#include <windows.h>
+#include <dbt.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "ControlFile.h"
+
+int main(int argc, char** argv) {
+    if (argc < 3 || (strcmp(argv[2], "insert") != 0 && strcmp(argv[2], "eject") != 0)) {
+        fprintf(stderr, "usage: vcdchange CONTROL insert|eject [key=value ...]\n");
+        return 2;
+    }
+    bool insert = strcmp(argv[2], "insert") == 0;
+    std::string text;
+    ReadTextFile(argv[1], &text);
+    text = SetControlValue(text, "present", insert ? "1" : "0");
+    for (int i = 3; i < argc; i++) {
+        const char* equals = strchr(argv[i], '=');
+        if (equals)
+            text = SetControlValue(text, std::string(argv[i], size_t(equals - argv[i])), equals + 1);
+    }
+    if (!ReplaceTextFile(argv[1], text)) {
+        fprintf(stderr, "vcdchange: cannot write %s\n", argv[1]);
+        return 1;
+    }
+
+    DEV_BROADCAST_VOLUME volume = {};
+    volume.dbcv_size = sizeof(volume);
+    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+    volume.dbcv_unitmask = 1 << ('D' - 'A');
+    volume.dbcv_flags = DBTF_MEDIA;
+    // Sent, not posted: the header travels with a sent message only.
+    DWORD_PTR answer;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_DEVICECHANGE, insert ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
+                        (LPARAM)&volume, SMTO_ABORTIFHUNG, 5000, &answer);
+    return 0;
+}
