@@ -1,1 +1,56 @@
+#include "catalogue/DiscInfo.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+DiscInfo Sample() {
+    DiscInfo record;
+    record.artist = "X";
+    record.title = "Y";
+    record.numTracks = 3;
+    record.trackNames = {"A", "B", "C"};
+    record.playlist = {3, 1, 3};
+    return record;
+}
+
+bool Same(const DiscInfo& a, const DiscInfo& b) {
+    return a.artist == b.artist && a.title == b.title && a.numTracks == b.numTracks &&
+           a.trackNames == b.trackNames && a.playlist == b.playlist;
+}
+
+TEST(DiscInfo, ResetEmptiesEverythingAndReleasesTheLists) {
+    DiscInfo record = Sample();
+    record.playlist.resize(1000);
+    record.reset();
+    EXPECT_TRUE(record.artist.empty());
+    EXPECT_TRUE(record.title.empty());
+    EXPECT_EQ(record.numTracks, 0);
+    EXPECT_TRUE(record.trackNames.empty());
+    EXPECT_TRUE(record.playlist.empty());
+    EXPECT_EQ(record.playlist.capacity(), 0u);
+}
+
+TEST(DiscInfo, AssignmentThereAndBackLeavesTheRecordAsItWas) {
+    DiscInfo global = Sample();
+    DiscInfo copy;
+    copy = global;
+    copy.trackNames[0] = "changed in the copy only";
+    EXPECT_EQ(global.trackNames[0], "A");
+    copy.trackNames[0] = "A";
+    global = copy;
+    EXPECT_TRUE(Same(global, Sample()));
+    DiscInfo& self = global;
+    global = self;
+    EXPECT_TRUE(Same(global, Sample()));
+}
+
+TEST(DiscInfo, AssigningAnEmptyPlaylistEmptiesTheTargets) {
+    DiscInfo target = Sample();
+    DiscInfo source = Sample();
+    source.playlist.clear();
+    target = source;
+    EXPECT_TRUE(target.playlist.empty());
+}
+
+}  // namespace
