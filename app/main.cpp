@@ -3,9 +3,19 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "../catalogue/DiscDatabase.h"
 #include "../player/PlayerController.h"
 #include "../settings/Settings.h"
+
+// The runtime's default terminate handler prints demangled type names to a
+// console we do not have, and brings a 45 KB demangler into the exe.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    abort();
+}
+}  // namespace __gnu_cxx
 
 static LRESULT CALLBACK StubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == MM_MCINOTIFY) {
