@@ -256,3 +256,21 @@ TEST_F(DiscDatabaseTest, SavingUnderAKeptIdentifierLeavesTheDiscNowInTheDrive) {
 }
 
 }  // namespace
+
+namespace {
+
+// The demo disc of scripts/run: its section must be the one its table of
+// contents names, or the demo would show "Unknown Artist".
+TEST(DemoDisc, ItsSectionIsNamedByItsTableOfContents) {
+    VirtualDrive drive;
+    std::string control;
+    ASSERT_TRUE(ReadTextFile("Z:" SOURCE_DIR "/tools/demo/demo.control", &control));
+    drive.Control(control);
+    std::string section;
+    ASSERT_TRUE(ReadTextFile("Z:" SOURCE_DIR "/tools/demo/cdplayer.ini", &section));
+    CdAudioDevice device;
+    EXPECT_EQ(section.substr(0, section.find(']') + 1), "[" + FormatDiscId(device.ComputeDiscId()) + "]");
+    device.Close();
+}
+
+}  // namespace

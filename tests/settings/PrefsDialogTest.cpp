@@ -67,7 +67,7 @@ void DeleteRunValue() {
 }
 
 std::string OwnPath() {
-    char path[MAX_PATH];
+    char path[4096];
     GetModuleFileNameA(nullptr, path, sizeof(path));
     return path;
 }
