@@ -36,7 +36,9 @@ build_arch() {
 
 start_wineserver() {
   # Persistent, so each test exe starts warm; wineboot once with its stdio
-  # closed, or Wine's system processes would hold CTest's pipes open.
+  # closed, or Wine's system processes would hold CTest's pipes open. A
+  # server left over from an interrupted run is stopped first.
+  stop_wineserver
   "$WINESERVER" -p
   "$WINE" wineboot </dev/null >/dev/null 2>&1
 }

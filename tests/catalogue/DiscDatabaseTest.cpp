@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "tests/support/Records.h"
 #include "tests/support/VirtualDrive.h"
 #include "tools/vcd/ControlFile.h"
 
@@ -95,23 +96,6 @@ protected:
     std::string iniPath;
     std::string section;
 };
-
-DiscInfo ThreeTrackRecord() {
-    DiscInfo record;
-    record.artist = "X";
-    record.title = "Y";
-    record.numTracks = 3;
-    record.trackNames = {"A", "B", "C"};
-    record.playlist = {3, 1};
-    return record;
-}
-
-std::vector<int> Range(int first, int last) {
-    std::vector<int> numbers;
-    for (int n = first; n <= last; n++)
-        numbers.push_back(n);
-    return numbers;
-}
 
 TEST_F(DiscDatabaseTest, DiscWithoutASectionLoadsTheDefaultsAndTouchesNoFile) {
     UseDisc(Starts(12), LeadOut(12));

@@ -2,17 +2,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "tests/support/Records.h"
 
-DiscInfo Sample() {
-    DiscInfo record;
-    record.artist = "X";
-    record.title = "Y";
-    record.numTracks = 3;
-    record.trackNames = {"A", "B", "C"};
-    record.playlist = {3, 1, 3};
-    return record;
-}
+namespace {
 
 bool Same(const DiscInfo& a, const DiscInfo& b) {
     return a.artist == b.artist && a.title == b.title && a.numTracks == b.numTracks &&
@@ -20,8 +12,9 @@ bool Same(const DiscInfo& a, const DiscInfo& b) {
 }
 
 TEST(DiscInfo, ResetEmptiesEverythingAndReleasesTheLists) {
-    DiscInfo record = Sample();
+    DiscInfo record = ThreeTrackRecord();
     record.playlist.resize(1000);
+    record.trackNames.resize(1000);
     record.reset();
     EXPECT_TRUE(record.artist.empty());
     EXPECT_TRUE(record.title.empty());
@@ -32,22 +25,22 @@ TEST(DiscInfo, ResetEmptiesEverythingAndReleasesTheLists) {
 }
 
 TEST(DiscInfo, AssignmentThereAndBackLeavesTheRecordAsItWas) {
-    DiscInfo global = Sample();
+    DiscInfo global = ThreeTrackRecord();
     DiscInfo copy;
     copy = global;
     copy.trackNames[0] = "changed in the copy only";
     EXPECT_EQ(global.trackNames[0], "A");
     copy.trackNames[0] = "A";
     global = copy;
-    EXPECT_TRUE(Same(global, Sample()));
+    EXPECT_TRUE(Same(global, ThreeTrackRecord()));
     DiscInfo& self = global;
     global = self;
-    EXPECT_TRUE(Same(global, Sample()));
+    EXPECT_TRUE(Same(global, ThreeTrackRecord()));
 }
 
 TEST(DiscInfo, AssigningAnEmptyPlaylistEmptiesTheTargets) {
-    DiscInfo target = Sample();
-    DiscInfo source = Sample();
+    DiscInfo target = ThreeTrackRecord();
+    DiscInfo source = ThreeTrackRecord();
     source.playlist.clear();
     target = source;
     EXPECT_TRUE(target.playlist.empty());

@@ -4,14 +4,9 @@
 
 #include <random>
 
-namespace {
+#include "tests/support/Records.h"
 
-std::vector<int> Range(int first, int last) {
-    std::vector<int> numbers;
-    for (int n = first; n <= last; n++)
-        numbers.push_back(n);
-    return numbers;
-}
+namespace {
 
 TEST(OrderText, DefaultTextFitsUpTo88Tracks) {
     EXPECT_EQ(DefaultOrderText(5), "0 1 2 3 4 ");
