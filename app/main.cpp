@@ -43,6 +43,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                     "Close the other program to use Spindlet.",
                     "Spindlet Error", MB_ICONWARNING);
         WriteSettings();
+        DestroyWindow(window);
         return 0;
     }
     DiscDatabase::load(*gDevice, gDiscInfo);

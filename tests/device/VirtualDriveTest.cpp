@@ -183,6 +183,11 @@ TEST_F(VirtualDriveTest, PlayEndsWithSuccessAndPausedPositionStaysPut) {
     EXPECT_GT(MCI_TMSF_FRAME(paused) + MCI_TMSF_SECOND(paused), 0);
     PumpFor(100);
     EXPECT_EQ(Status(id, MCI_STATUS_POSITION), paused);
+    mciSendCommandA(id, MCI_PAUSE, MCI_WAIT, 0);
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), (DWORD_PTR)MCI_MODE_PAUSE);
+    mciSendCommandA(id, MCI_STOP, MCI_WAIT, 0);
+    mciSendCommandA(id, MCI_PAUSE, MCI_WAIT, 0);
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), (DWORD_PTR)MCI_MODE_STOP);
 }
 
 TEST_F(VirtualDriveTest, NotificationCodesAndTheirOrder) {

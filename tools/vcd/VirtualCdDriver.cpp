@@ -158,9 +158,10 @@ private:
                 (unsigned long long)((MCI_GENERIC_PARMS*)params)->dwCallback);
         else
             Log("%s flags=0x%X params=null -> 0", name, (unsigned)flags);
-        bool wasPlaying = mode == Mode::Playing;
+        // Only a play can be paused; a pause while paused stays paused.
+        bool pausable = mode != Mode::Stopped;
         EndPlay(MCI_NOTIFY_ABORTED);
-        mode = newMode == Mode::Paused && wasPlaying ? Mode::Paused : Mode::Stopped;
+        mode = newMode == Mode::Paused && pausable ? Mode::Paused : Mode::Stopped;
         if (params && (flags & MCI_NOTIFY))
             Notify((HWND)((MCI_GENERIC_PARMS*)params)->dwCallback, MCI_NOTIFY_SUCCESSFUL);
         return 0;
