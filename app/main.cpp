@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
-#include "../catalogue/DiscDatabase.h"
-#include "../player/PlayerController.h"
-#include "../settings/Settings.h"
+#include "catalogue/DiscDatabase.h"
+#include "player/PlayerController.h"
+#include "settings/Settings.h"
 
 // The runtime's default terminate handler prints demangled type names to a
 // console we do not have, and brings a 45 KB demangler into the exe.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../device/CdAudioDevice.h"
+#include "device/CdAudioDevice.h"
 #include "DiscInfo.h"
 
 // The disc database "cdplayer.ini", shared with other CD players: one section

@@ -1,7 +1,7 @@
 #include "PlayerController.h"
 
-#include "../catalogue/DiscInfo.h"
-#include "../device/CdAudioDevice.h"
+#include "catalogue/DiscInfo.h"
+#include "device/CdAudioDevice.h"
 
 namespace PlayerController {
 

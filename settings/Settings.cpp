@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "../resources/resource.h"
+#include "resources/resource.h"
 
 bool LClickMenu = true;
 bool Autoplay = true;
