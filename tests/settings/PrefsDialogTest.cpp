@@ -36,17 +36,22 @@ void Click(HWND dialog, int id) {
     SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
 }
 
-void SetRunValue(const std::string& data) {
-    HKEY key;
+// The Run key, created if this prefix lacks it.
+HKEY RunKey() {
+    HKEY key = nullptr;
     RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    return key;
+}
+
+void SetRunValue(const std::string& data) {
+    HKEY key = RunKey();
     RegSetValueExA(key, kRunValue, 0, REG_SZ, (const BYTE*)data.c_str(), (DWORD)data.size() + 1);
     RegCloseKey(key);
 }
 
 // The Run value's data with its size, or "missing".
 std::string RunValue(DWORD* size = nullptr) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    HKEY key = RunKey();
     char data[4096] = {};
     DWORD length = sizeof(data), type = 0;
     LONG result = RegQueryValueExA(key, kRunValue, nullptr, &type, (BYTE*)data, &length);
@@ -60,8 +65,7 @@ std::string RunValue(DWORD* size = nullptr) {
 }
 
 void DeleteRunValue() {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    HKEY key = RunKey();
     RegDeleteValueA(key, kRunValue);
     RegCloseKey(key);
 }

@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
     printf("cdplayer.ini: %d sections, %zu bytes\n", sections, text.size());
     printf("disc check and identifier on the virtual drive: %.2f ms per call\n", identify);
     printf("load: %.2f ms per call (%d calls)\n", load, rounds);
-    printf("save: %.2f ms per call (%d calls, %d profile writes each)\n", save, rounds, 1 + 4 + 12 + 2 + 1);
+    // The section's deletion, four fixed keys, a name a track, order and numplay.
+    int writes = 1 + 4 + record.numTracks + 2;
+    printf("save: %.2f ms per call (%d calls, %d profile writes each)\n", save, rounds, writes);
     DeleteFileA(iniPath.c_str());
     DeleteFileA(control);
     return 0;
