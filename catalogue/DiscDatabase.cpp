@@ -8,6 +8,9 @@
 
 static const char kFileName[] = "cdplayer.ini";
 
+static DiscId gLoadedId = 0;
+static bool gLoadedIdKnown = false;
+
 static std::string ReadValue(const std::string& section, const char* key, const std::string& fallback) {
     char value[256] = {};
     GetPrivateProfileStringA(section.c_str(), key, fallback.c_str(), value, sizeof(value), kFileName);
@@ -41,8 +44,10 @@ void load(CdAudioDevice& device, DiscInfo& record) {
     record.reset();
     DiscId id;
     int count;
-    if (!IdentifyDisc(device, &id, &count))
+    gLoadedIdKnown = IdentifyDisc(device, &id, &count);
+    if (!gLoadedIdKnown)
         return;
+    gLoadedId = id;
     record.numTracks = count;
     std::string section = FormatDiscId(id);
     for (int i = 0; i < count; i++) {
@@ -52,6 +57,11 @@ void load(CdAudioDevice& device, DiscInfo& record) {
     record.artist = ReadValue(section, "artist", "Unknown Artist");
     record.title = ReadValue(section, "title", "Unknown Title");
     record.playlist = ParseOrderText(ReadValue(section, "order", DefaultOrderText(count)), count);
+}
+
+bool LastLoadedId(DiscId* id) {
+    *id = gLoadedId;
+    return gLoadedIdKnown;
 }
 
 void save(CdAudioDevice& device, const DiscInfo& record) {

@@ -16,6 +16,10 @@ bool IdentifyDisc(CdAudioDevice& device, DiscId* id, int* trackCount);
 // lacks; without a playable disc the record is left reset. Never writes.
 void load(CdAudioDevice& device, DiscInfo& record);
 
+// The identifier that the last load computed; false when that load found no
+// playable disc. The editor keeps it for the disc its copy describes.
+bool LastLoadedId(DiscId* id);
+
 // Replaces the section of the disc now in the drive; writes nothing without one.
 void save(CdAudioDevice& device, const DiscInfo& record);
 

@@ -15,6 +15,10 @@ struct DiscInfo {
 
     // Back to the empty record, releasing the lists' storage.
     void reset();
+
+    // The name of track (from 1) as stored; "Track %d" for a number without
+    // one, so that a playlist entry always has a text.
+    std::string TrackName(int track) const;
 };
 
 // The record of the disc in the drive.

@@ -137,6 +137,11 @@ void RefreshPlaying() {
         playing = gDevice->GetMode() == MCI_MODE_PLAY;
 }
 
+void OnPlaylistChanged() {
+    if (cursor >= gDiscInfo.playlist.size())
+        cursor = 0;
+}
+
 void ShutDown() {
     if (!gDevice)
         return;

@@ -27,6 +27,9 @@ void SelectEntry(size_t entry);
 void OnTrackEnd(WPARAM code);
 void OnVolumeChange(bool autoplay);
 void RefreshPlaying();
+// The editor replaced the playlist: the cursor keeps its index where that
+// still designates an entry, and goes back to the first otherwise.
+void OnPlaylistChanged();
 void ShutDown();
 
 }  // namespace PlayerController

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/support/MessagePump.h"
+#include "tests/support/Process.h"
 #include "tests/support/VirtualDrive.h"
 
 namespace {
@@ -47,26 +48,6 @@ MCIERROR Play(MCIDEVICEID id, DWORD from, DWORD to, HWND window) {
     play.dwFrom = from;
     play.dwTo = to;
     return mciSendCommandA(id, MCI_PLAY, MCI_FROM | MCI_TO | MCI_NOTIFY, (DWORD_PTR)&play);
-}
-
-// Runs a tool of the build in another process; its exit code, or -1.
-DWORD RunProcess(const std::string& commandLine, HANDLE* process = nullptr) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return (DWORD)-1;
-    CloseHandle(info.hThread);
-    if (process) {
-        *process = info.hProcess;
-        return 0;
-    }
-    WaitForSingleObject(info.hProcess, 30000);
-    DWORD code = (DWORD)-1;
-    GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hProcess);
-    return code;
 }
 
 class VirtualDriveTest : public testing::Test {

@@ -1,0 +1,163 @@
+#include "app/TrayWindow.h"
+
+#include <dbt.h>
+#include <shellapi.h>
+
+#include "app/TrayMenu.h"
+#include "catalogue/DiscDatabase.h"
+#include "editor/PlaylistEditor.h"
+#include "player/PlayerController.h"
+#include "resources/resource.h"
+#include "settings/Settings.h"
+
+HINSTANCE gInstance = nullptr;
+HWND gTrayWindow = nullptr;
+
+const char kTrayWindowClass[] = "SpindletClass";
+const char kTrayTip[] = "Spindlet - left click for track list, right click for menu";
+
+static const UINT kTrayIconId = 1;
+static const UINT kTrayCallback = WM_USER;
+
+// The first form of the record: the one every shell version accepts.
+#ifndef _WIN64
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first form of NOTIFYICONDATAA is 88 bytes");
+#endif
+
+// Sent by the shell when the notification area is created anew (Explorer
+// restarted). Without an icon the program could be neither reached nor ended.
+static UINT gTaskbarCreated = 0;
+
+static void AddTrayIcon(HWND window) {
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uID = kTrayIconId;
+    icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    icon.uCallbackMessage = kTrayCallback;
+    icon.hIcon = LoadIconA(gInstance, MAKEINTRESOURCEA(IDI_SPINDLET));
+    lstrcpynA(icon.szTip, kTrayTip, sizeof(icon.szTip));
+    Shell_NotifyIconA(NIM_ADD, &icon);
+}
+
+static void RemoveTrayIcon(HWND window) {
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uID = kTrayIconId;
+    Shell_NotifyIconA(NIM_DELETE, &icon);
+}
+
+static void ShowAboutBox(HWND window) {
+    MessageBoxA(window,
+                "Spindlet " SPINDLET_VERSION "\n"
+                "Copyright (C) 2026 Quillfen Software.\n"
+                "All rights reserved.",
+                "About Spindlet", MB_OK);
+}
+
+static LRESULT OnCreate(HWND window) {
+    gTrayWindow = window;
+    ReadSettings();
+    AddTrayIcon(window);
+    try {
+        gDevice = new CdAudioDevice();
+    } catch (...) {
+        MessageBoxA(nullptr,
+                    "Spindlet cannot open the CD Audio device, probably because another program is using it.  "
+                    "Close the other program to use Spindlet.",
+                    "Spindlet Error", MB_OK | MB_ICONWARNING);
+        DestroyWindow(window);
+        return 0;
+    }
+    DiscDatabase::load(*gDevice, gDiscInfo);
+    PlayerController::Start(window, Autoplay);
+    RebuildTrackMenu(window);
+    return 0;
+}
+
+static void OnDestroy(HWND window) {
+    RemoveTrayIcon(window);
+    PlayerController::ShutDown();
+    WriteSettings();
+    PostQuitMessage(0);
+}
+
+static void OnCommand(HWND window, UINT id) {
+    switch (id) {
+    case IDM_PLAY: PlayerController::Play(); break;
+    case IDM_PAUSE: PlayerController::Pause(); break;
+    case IDM_STOP: PlayerController::Stop(); break;
+    case IDM_NEXT: PlayerController::NextTrack(); break;
+    case IDM_PREVIOUS: PlayerController::PreviousTrack(); break;
+    case IDM_EDIT_PLAYLIST:
+        RunPlaylistEditor(gInstance, window);
+        RebuildTrackMenu(window);
+        break;
+    case IDM_EXIT: DestroyWindow(window); break;
+    case IDM_PREFERENCES:
+        DialogBoxParamA(gInstance, MAKEINTRESOURCEA(IDD_PREFS), window, PrefsDialogProc, 0);
+        break;
+    case IDM_ABOUT: ShowAboutBox(window); break;
+    default:
+        if (id >= IDM_FIRST_ENTRY)
+            PlayerController::SelectEntry(id - IDM_FIRST_ENTRY);
+        break;
+    }
+}
+
+// Any program can broadcast these, so the header is checked before use.
+static void OnDeviceChange(HWND window, WPARAM event, LPARAM lParam) {
+    const DEV_BROADCAST_HDR* header = (const DEV_BROADCAST_HDR*)lParam;
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE)
+        return;
+    if (!header || header->dbch_devicetype != DBT_DEVTYP_VOLUME || !gDevice)
+        return;
+    DiscDatabase::load(*gDevice, gDiscInfo);
+    PlayerController::OnVolumeChange(Autoplay);
+    RebuildTrackMenu(window);
+}
+
+static void OnTrayIcon(HWND window, LPARAM lParam) {
+    UINT mouse = LOWORD(lParam);
+    if ((mouse == WM_LBUTTONUP || mouse == WM_RBUTTONUP) && gDevice)
+        ShowTrayMenu(window, mouse);
+}
+
+static void OnTrackEnd(WPARAM code) {
+    if (gDevice)
+        PlayerController::OnTrackEnd(code);
+}
+
+LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == gTaskbarCreated && gTaskbarCreated != 0) {
+        AddTrayIcon(window);
+        return 0;
+    }
+    switch (message) {
+    case WM_CREATE: return OnCreate(window);
+    case WM_DESTROY: OnDestroy(window); return 0;
+    case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
+    case WM_DEVICECHANGE: OnDeviceChange(window, wParam, lParam); return TRUE;
+    case MM_MCINOTIFY: OnTrackEnd(wParam); return 0;
+    case kTrayCallback: OnTrayIcon(window, lParam); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool RegisterTrayWindowClass(HINSTANCE instance) {
+    gTaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = TrayWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
+    windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_TRAYMENU);
+    windowClass.lpszClassName = kTrayWindowClass;
+    return RegisterClassExA(&windowClass) != 0;
+}
+
+HWND CreateTrayWindow(HINSTANCE instance) {
+    gInstance = instance;
+    return CreateWindowExA(0, kTrayWindowClass, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+}

@@ -1,0 +1,129 @@
+#include "editor/PlaylistEditor.h"
+
+#include <commctrl.h>
+
+#include "catalogue/DiscDatabase.h"
+#include "player/PlayerController.h"
+#include "resources/resource.h"
+
+namespace PC = PlayerController;
+
+// Only one editor exists at a time, so its state is static.
+static HWND gPlaylistPage = nullptr;
+static HWND gTrackNamesPage = nullptr;
+static bool gTwoTabs = false;
+// The disc the working copy describes, as the last load identified it.
+static DiscId gOpenedId = 0;
+static bool gOpenedIdKnown = false;
+
+static DiscInfo& WorkingCopy() {
+    static DiscInfo copy;
+    return copy;
+}
+
+static void InsertTab(HWND tabs, int index, const char* text) {
+    TCITEMA tab = {};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = (LPSTR)text;
+    SendMessageA(tabs, TCM_INSERTITEMA, index, (LPARAM)&tab);
+}
+
+static HWND CreatePage(HWND dialog, int templateId, DLGPROC procedure) {
+    HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
+    return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), dialog, procedure, (LPARAM)&WorkingCopy());
+}
+
+static void OnInitDialog(HWND dialog) {
+    // The playlist may be changed only while nothing plays or is paused.
+    gTwoTabs = !PC::playing && !PC::paused;
+    HWND tabs = GetDlgItem(dialog, IDC_PLAYLIST_TABS);
+    if (gTwoTabs)
+        InsertTab(tabs, 0, "Playlist");
+    InsertTab(tabs, 1, "Track Names");
+    WorkingCopy() = gDiscInfo;
+    gOpenedIdKnown = DiscDatabase::LastLoadedId(&gOpenedId);
+    gPlaylistPage = CreatePage(dialog, IDD_PLAYLIST_PAGE, PlaylistPage);
+    gTrackNamesPage = CreatePage(dialog, IDD_TRACKNAMES_PAGE, TrackNamesPage);
+    ShowWindow(gTwoTabs ? gPlaylistPage : gTrackNamesPage, SW_SHOWNORMAL);
+}
+
+static HWND SelectedPage(HWND dialog) {
+    bool playlistTab = gTwoTabs && SendDlgItemMessageA(dialog, IDC_PLAYLIST_TABS, TCM_GETCURSEL, 0, 0) == 0;
+    return playlistTab ? gPlaylistPage : gTrackNamesPage;
+}
+
+// Hiding first: the page left stores before the page entered loads.
+static void OnTabChange(HWND dialog) {
+    HWND shown = SelectedPage(dialog);
+    ShowWindow(shown == gPlaylistPage ? gTrackNamesPage : gPlaylistPage, SW_HIDE);
+    ShowWindow(shown, SW_SHOWNORMAL);
+}
+
+// The copy goes to the disc it was made for. If another disc, or none, is
+// in the drive now, gDiscInfo already describes that one and stays; the
+// edits are still kept in their own disc's section.
+static void CommitWorkingCopy() {
+    const DiscInfo& copy = WorkingCopy();
+    DiscId current = 0;
+    int trackCount = 0;
+    bool sameDisc = gOpenedIdKnown && gDevice && DiscDatabase::IdentifyDisc(*gDevice, &current, &trackCount) &&
+                    current == gOpenedId;
+    if (sameDisc) {
+        gDiscInfo = copy;
+        DiscDatabase::save(copy, current);
+        PC::OnPlaylistChanged();
+    } else if (gOpenedIdKnown) {
+        DiscDatabase::save(copy, gOpenedId);
+    }
+}
+
+static void OnOk(HWND dialog) {
+    SendMessageA(SelectedPage(dialog), WM_SHOWWINDOW, 0, 0);
+    if (WorkingCopy().playlist.empty()) {
+        MessageBoxA(dialog, "Playlist empty!", "Error", MB_ICONWARNING);
+        return;
+    }
+    CommitWorkingCopy();
+    EndDialog(dialog, 0);
+}
+
+static void OnCommand(HWND dialog, UINT id) {
+    if (id == IDOK)
+        OnOk(dialog);
+    else if (id == IDCANCEL)
+        EndDialog(dialog, 0);
+}
+
+INT_PTR CALLBACK PlaylistEditorDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        return TRUE;
+    case WM_NOTIFY:
+        if (((const NMHDR*)lParam)->code == (UINT)TCN_SELCHANGE)
+            OnTabChange(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(dialog, LOWORD(wParam));
+        return TRUE;
+    case WM_CLOSE:
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return TRUE;
+    case WM_DESTROY:
+        DestroyWindow(gPlaylistPage);
+        DestroyWindow(gTrackNamesPage);
+        gPlaylistPage = gTrackNamesPage = nullptr;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void RunPlaylistEditor(HINSTANCE instance, HWND owner) {
+    // The dialog's tab control is created with the dialog, so its class must
+    // exist before.
+    INITCOMMONCONTROLSEX classes = {};
+    classes.dwSize = sizeof(classes);
+    classes.dwICC = ICC_TAB_CLASSES | ICC_UPDOWN_CLASS;
+    InitCommonControlsEx(&classes);
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_PLAYLIST), owner, PlaylistEditorDialog, 0);
+}

@@ -1,0 +1,289 @@
+// The real tray window in this process, on the virtual drive and the real
+// menus of resource 102: what the menus offer in each player state, and
+// commands chosen through real pop-ups.
+
+#include "app/TrayWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <dbt.h>
+
+#include <functional>
+
+#include "app/TrayMenu.h"
+#include "catalogue/DiscInfo.h"
+#include "player/PlayerController.h"
+#include "resources/resource.h"
+#include "settings/Settings.h"
+#include "tests/support/MessagePump.h"
+#include "tests/support/Process.h"
+#include "tests/support/Stage.h"
+#include "tests/support/VirtualDrive.h"
+
+namespace {
+
+namespace PC = PlayerController;
+
+const UINT kMarks = MF_CHECKED | MF_GRAYED | MF_DISABLED;
+const UINT kAllCommands[] = {IDM_PLAY, IDM_PAUSE,         IDM_STOP,        IDM_PREVIOUS, IDM_NEXT,
+                             IDM_EDIT_PLAYLIST, IDM_PREFERENCES, IDM_ABOUT, IDM_EXIT};
+
+std::function<void(HMENU)> gInMenu;
+
+// Runs inside the pop-up's loop: hands the open menu to the test's script.
+void CALLBACK ActInMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND popup = FindWindowA("#32768", nullptr);
+    if (!popup)
+        return;
+    KillTimer(nullptr, timer);
+    gInMenu((HMENU)SendMessageA(popup, MN_GETHMENU, 0, 0));
+}
+
+void PostKey(UINT message, WPARAM key) {
+    PostMessageA(FindWindowA("#32768", nullptr), message, key, 1);
+}
+
+class TrayShellTest : public testing::Test {
+protected:
+    void SetUp() override {
+        WriteSection(ThreeTrackSection(), "Artist", "Title", {"Alpha", "Beta", "Gamma"}, "2 0 1");
+        UseDisc("speed=1\n");
+    }
+
+    void TearDown() override {
+        if (IsWindow(window))
+            DestroyWindow(window);
+        // The window's end posts WM_QUIT, which would end the next test's loops.
+        MSG message;
+        while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        DeleteFileA(IniPath().c_str());
+    }
+
+    void UseDisc(const std::string& extra) { drive.Control(DiscControl(kThreeTrackStarts, kThreeTrackLeadOut, extra)); }
+
+    void Start(bool autoplay, bool lclickMenu = true) {
+        SetFlags(lclickMenu, autoplay);
+        static bool registered = RegisterTrayWindowClass(GetModuleHandleA(nullptr));
+        ASSERT_TRUE(registered);
+        window = CreateTrayWindow(GetModuleHandleA(nullptr));
+        ASSERT_NE(window, nullptr);
+    }
+
+    void Command(UINT id) { SendMessageA(window, WM_COMMAND, id, 0); }
+
+    HMENU TrackMenu() const { return GetSubMenu(GetMenu(window), 0); }
+    HMENU CommandMenu() const { return GetSubMenu(GetMenu(window), 1); }
+
+    // The commands that are enabled after a refresh, in menu order.
+    std::vector<UINT> EnabledCommands() {
+        UpdateMenuState(window);
+        std::vector<UINT> enabled;
+        for (UINT id : kAllCommands)
+            if ((GetMenuState(CommandMenu(), id, MF_BYCOMMAND) & kMarks) == 0)
+                enabled.push_back(id);
+        return enabled;
+    }
+
+    // Each track-menu item as "text" with "*" for the radio mark, after a refresh.
+    std::vector<std::string> TrackItems() {
+        UpdateMenuState(window);
+        std::vector<std::string> items;
+        HMENU menu = TrackMenu();
+        for (int i = 0; i < GetMenuItemCount(menu); i++) {
+            char text[128] = "";
+            GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+            UINT state = GetMenuState(menu, i, MF_BYPOSITION) & kMarks;
+            EXPECT_EQ(GetMenuItemID(menu, i), UINT(IDM_FIRST_ENTRY + i));
+            items.push_back(std::string(text) + (state & MF_CHECKED ? "*" : ""));
+        }
+        return items;
+    }
+
+    // Opens the pop-up of a released button, as the shell does, and runs
+    // script inside its loop; then delivers the chosen command.
+    void ClickIcon(UINT button, std::function<void(HMENU)> script) {
+        gInMenu = std::move(script);
+        SetTimer(nullptr, 0, 20, ActInMenu);
+        SendMessageA(window, WM_USER, 1, button);
+        PumpFor(100);
+    }
+
+    size_t Plays() const { return drive.Log({"play"}).size(); }
+
+    VirtualDrive drive;
+    HWND window = nullptr;
+};
+
+const std::vector<UINT> kAlwaysEnabled = {IDM_PREFERENCES, IDM_ABOUT, IDM_EXIT};
+
+TEST_F(TrayShellTest, WithoutADiscOnlyTheProgramCommandsAreOffered) {
+    drive.Control("present=0\n");
+    Start(true);
+    HMENU menu = TrackMenu();
+    ASSERT_EQ(GetMenuItemCount(menu), 1);
+    char text[64] = "";
+    GetMenuStringA(menu, 0, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ(text, "No audio cd in drive.");
+    EXPECT_EQ(GetMenuItemID(menu, 0), 0u);
+    EXPECT_NE(GetMenuState(menu, 0, MF_BYPOSITION) & MF_GRAYED, 0u);
+    EXPECT_EQ(EnabledCommands(), kAlwaysEnabled);
+    Command(IDM_PLAY);
+    EXPECT_EQ(Plays(), 0u);
+}
+
+TEST_F(TrayShellTest, MenusFollowThePlayerFromStoppedToPlayingToPaused) {
+    Start(false);
+    // Cued, not playing: the stored order 2 0 1 lists Gamma, Alpha, Beta.
+    EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Gamma*", "Alpha", "Beta"}));
+    EXPECT_EQ(EnabledCommands(), (std::vector<UINT>{IDM_PLAY, IDM_EDIT_PLAYLIST, IDM_PREFERENCES, IDM_ABOUT, IDM_EXIT}));
+
+    Command(IDM_FIRST_ENTRY + 2);
+    EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Gamma", "Alpha", "Beta*"}));
+    EXPECT_EQ(Plays(), 0u);
+
+    Command(IDM_PLAY);  // the last entry plays: no Next
+    EXPECT_EQ(EnabledCommands(), (std::vector<UINT>{IDM_PAUSE, IDM_STOP, IDM_PREVIOUS, IDM_EDIT_PLAYLIST,
+                                                    IDM_PREFERENCES, IDM_ABOUT, IDM_EXIT}));
+    Command(IDM_PREVIOUS);
+    Command(IDM_PREVIOUS);  // the first entry plays: no Previous
+    EXPECT_EQ(EnabledCommands(), (std::vector<UINT>{IDM_PAUSE, IDM_STOP, IDM_NEXT, IDM_EDIT_PLAYLIST,
+                                                    IDM_PREFERENCES, IDM_ABOUT, IDM_EXIT}));
+    EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Gamma*", "Alpha", "Beta"}));
+
+    Command(IDM_PAUSE);
+    EXPECT_EQ(EnabledCommands(), (std::vector<UINT>{IDM_PLAY, IDM_STOP, IDM_EDIT_PLAYLIST, IDM_PREFERENCES,
+                                                    IDM_ABOUT, IDM_EXIT}));
+    Command(IDM_STOP);
+    EXPECT_EQ(EnabledCommands(), (std::vector<UINT>{IDM_PLAY, IDM_EDIT_PLAYLIST, IDM_PREFERENCES, IDM_ABOUT, IDM_EXIT}));
+}
+
+TEST_F(TrayShellTest, TheOnlyEntryOffersNeitherNextNorPrevious) {
+    WriteSection(ThreeTrackSection(), "Artist", "Title", {"Alpha", "Beta", "Gamma"}, "1");
+    Start(true);
+    EXPECT_EQ(TrackItems(), std::vector<std::string>{"Beta*"});
+    EXPECT_EQ(EnabledCommands(), (std::vector<UINT>{IDM_PAUSE, IDM_STOP, IDM_EDIT_PLAYLIST, IDM_PREFERENCES,
+                                                    IDM_ABOUT, IDM_EXIT}));
+}
+
+TEST_F(TrayShellTest, AfterThePlaylistRanOutPlayIsOfferedAndTheFirstEntryMarked) {
+    UseDisc("");  // fast
+    Start(true);
+    ASSERT_TRUE(PumpUntil([&] { return drive.Log({"notify"}).size() >= 3; }));
+    PumpFor(100);
+    EXPECT_EQ(Plays(), 3u);
+    EXPECT_EQ(EnabledCommands(), (std::vector<UINT>{IDM_PLAY, IDM_EDIT_PLAYLIST, IDM_PREFERENCES, IDM_ABOUT, IDM_EXIT}));
+    EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Gamma*", "Alpha", "Beta"}));
+}
+
+TEST_F(TrayShellTest, RebuildListsEveryEntryOfLongerShorterAndOddPlaylists) {
+    Start(false);
+    gDiscInfo.playlist = {1, 1, 2, 3, 3, 2, 1};
+    RebuildTrackMenu(window);
+    PC::cursor = 6;
+    EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Alpha", "Alpha", "Beta", "Gamma", "Gamma", "Beta", "Alpha*"}));
+    gDiscInfo.playlist = {2};
+    PC::cursor = 0;
+    RebuildTrackMenu(window);
+    EXPECT_EQ(TrackItems(), std::vector<std::string>{"Beta*"});
+    // An entry no load makes, but a record could hold: named by its number.
+    gDiscInfo.playlist = {7, 3};
+    RebuildTrackMenu(window);
+    EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Track 7*", "Gamma"}));
+    EXPECT_EQ(GetMenuState(TrackMenu(), 0, MF_BYPOSITION) & MF_GRAYED, 0u);
+}
+
+TEST_F(TrayShellTest, ButtonsOpenTheMenusTheSettingSaysAndChosenItemsAct) {
+    Start(true);
+    HMENU opened = nullptr;
+    // Left with LClickMenu: the track menu; Down, Down, Enter picks the second entry.
+    ClickIcon(WM_LBUTTONUP, [&](HMENU menu) {
+        opened = menu;
+        PostKey(WM_KEYDOWN, VK_DOWN);
+        PostKey(WM_KEYDOWN, VK_DOWN);
+        PostKey(WM_KEYDOWN, VK_RETURN);
+    });
+    EXPECT_EQ(opened, TrackMenu());
+    EXPECT_EQ(PC::cursor, 1u);
+    EXPECT_TRUE(PC::playing);
+
+    // Right: the command menu; "P&ause" by its mnemonic.
+    ClickIcon(WM_RBUTTONUP, [&](HMENU menu) {
+        opened = menu;
+        PostKey(WM_CHAR, 'a');
+    });
+    EXPECT_EQ(opened, CommandMenu());
+    EXPECT_TRUE(PC::paused);
+
+    // Other mouse messages open nothing.
+    for (UINT mouse : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONDBLCLK, WM_MOUSEMOVE})
+        SendMessageA(window, WM_USER, 1, mouse);
+
+    // The setting is read at every click: cleared, the buttons swap.
+    LClickMenu = false;
+    ClickIcon(WM_LBUTTONUP, [&](HMENU menu) {
+        opened = menu;
+        EndMenu();
+    });
+    EXPECT_EQ(opened, CommandMenu());
+    ClickIcon(WM_RBUTTONUP, [&](HMENU menu) {
+        opened = menu;
+        EndMenu();
+    });
+    EXPECT_EQ(opened, TrackMenu());
+}
+
+TEST_F(TrayShellTest, AVolumeRemovalAndArrivalReloadTheDisc) {
+    Start(true);
+    HANDLE process = nullptr;
+    ASSERT_EQ(RunProcess("..\\tools\\vcd\\vcdchange.exe " + drive.ControlPath() + " eject", &process), 0u);
+    EXPECT_EQ(PumpUntilExit(process), 0u);
+    CloseHandle(process);
+    EXPECT_FALSE(PC::discPresent);
+    ASSERT_EQ(GetMenuItemCount(TrackMenu()), 1);
+    EXPECT_EQ(GetMenuItemID(TrackMenu(), 0), 0u);
+
+    drive.ClearLog();
+    ASSERT_EQ(RunProcess("..\\tools\\vcd\\vcdchange.exe " + drive.ControlPath() +
+                             " insert \"tracks=0:02:00 4:00:00\" leadout=9:00:00",
+                         &process),
+              0u);
+    EXPECT_EQ(PumpUntilExit(process), 0u);
+    CloseHandle(process);
+    EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Track 1*", "Track 2"}));
+    ASSERT_EQ(Plays(), 1u);
+    EXPECT_NE(drive.Log({"play"})[0].find("from=0x00000001"), std::string::npos);
+}
+
+TEST_F(TrayShellTest, OtherDeviceChangesAreGrantedAndIgnored) {
+    Start(false);
+    drive.ClearLog();
+    DEV_BROADCAST_HDR port = {};
+    port.dbch_size = sizeof(port);
+    port.dbch_devicetype = DBT_DEVTYP_PORT;
+    DEV_BROADCAST_VOLUME volume = {};
+    volume.dbcv_size = sizeof(volume);
+    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+    EXPECT_EQ(SendMessageA(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0), TRUE);
+    EXPECT_EQ(SendMessageA(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, (LPARAM)&port), TRUE);
+    EXPECT_EQ(SendMessageA(window, WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, (LPARAM)&volume), TRUE);
+    EXPECT_EQ(SendMessageA(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0), TRUE);
+    EXPECT_TRUE(drive.Log().empty());
+}
+
+TEST_F(TrayShellTest, TheTrackMenuIsRebuiltWhenThePlaylistDialogIsCancelled) {
+    Start(false);
+    gDiscInfo.playlist = {1};
+    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND dialog = FindWindowA("#32770", "Playlist");
+        if (!dialog)
+            return;
+        KillTimer(nullptr, timer);
+        SendMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    Command(IDM_EDIT_PLAYLIST);
+    EXPECT_EQ(TrackItems(), std::vector<std::string>{"Alpha*"});
+}
+
+}  // namespace

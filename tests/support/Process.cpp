@@ -1,0 +1,30 @@
+#include "tests/support/Process.h"
+
+#include "tests/support/MessagePump.h"
+
+DWORD RunProcess(const std::string& commandLine, HANDLE* process) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return (DWORD)-1;
+    CloseHandle(info.hThread);
+    if (process) {
+        *process = info.hProcess;
+        return 0;
+    }
+    WaitForSingleObject(info.hProcess, 30000);
+    DWORD code = (DWORD)-1;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    return code;
+}
+
+DWORD PumpUntilExit(HANDLE process, DWORD timeoutMs) {
+    if (!PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeoutMs))
+        return (DWORD)-1;
+    DWORD code = (DWORD)-1;
+    GetExitCodeProcess(process, &code);
+    return code;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Runs a program of the build in another process. Without process: waits
+// and gives its exit code, or -1. With it: hands over the process handle and
+// gives 0, or -1 when it could not start.
+DWORD RunProcess(const std::string& commandLine, HANDLE* process = nullptr);
+
+// Dispatches our messages while the process runs (a program that broadcasts
+// waits for every window to answer); its exit code, or -1 on time-out.
+DWORD PumpUntilExit(HANDLE process, DWORD timeoutMs = 20000);
