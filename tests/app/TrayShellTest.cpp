@@ -17,6 +17,7 @@
 #include "resources/resource.h"
 #include "settings/Settings.h"
 #include "tests/support/MessagePump.h"
+#include "tests/support/ModalScript.h"
 #include "tests/support/Process.h"
 #include "tests/support/Stage.h"
 #include "tests/support/VirtualDrive.h"
@@ -275,13 +276,7 @@ TEST_F(TrayShellTest, OtherDeviceChangesAreGrantedAndIgnored) {
 TEST_F(TrayShellTest, TheTrackMenuIsRebuiltWhenThePlaylistDialogIsCancelled) {
     Start(false);
     gDiscInfo.playlist = {1};
-    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
-        HWND dialog = FindWindowA("#32770", "Playlist");
-        if (!dialog)
-            return;
-        KillTimer(nullptr, timer);
-        SendMessageA(dialog, WM_CLOSE, 0, 0);
-    });
+    WhenDialogUp("Playlist", [](HWND dialog) { SendMessageA(dialog, WM_CLOSE, 0, 0); });
     Command(IDM_EDIT_PLAYLIST);
     EXPECT_EQ(TrackItems(), std::vector<std::string>{"Alpha*"});
 }

@@ -1,0 +1,155 @@
+// The real spindlet.exe as its own process, driven through its window as the
+// shell and the system drive it; judged by the drive's log, the registry and
+// the exit code (another process cannot read its menus).
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "resources/resource.h"
+#include "tests/support/MessagePump.h"
+#include "tests/support/Process.h"
+#include "tests/support/Stage.h"
+#include "tests/support/VirtualDrive.h"
+
+namespace {
+
+class SpindletExeTest : public testing::Test {
+protected:
+    void SetUp() override {
+        WriteSection(ThreeTrackSection(), "Artist", "Title", {"Alpha", "Beta", "Gamma"}, "2 0 1");
+        drive.Control(DiscControl(kThreeTrackStarts, kThreeTrackLeadOut));
+    }
+
+    void TearDown() override {
+        if (process) {
+            TerminateProcess(process, 1);
+            CloseHandle(process);
+        }
+        DeleteFileA(IniPath().c_str());
+    }
+
+    void Launch() {
+        ASSERT_EQ(RunProcess("..\\spindlet.exe", &process), 0u);
+        ASSERT_TRUE(PumpUntil([&] { return (window = ProgramWindow()) != nullptr; }, 20000));
+    }
+
+    // Its tray window: the one of our class that the process owns.
+    HWND ProgramWindow() const {
+        for (HWND found = nullptr; (found = FindWindowExA(nullptr, found, "SpindletClass", nullptr));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == GetProcessId(process))
+                return found;
+        }
+        return nullptr;
+    }
+
+    DWORD ExitCode() {
+        DWORD code = PumpUntilExit(process);
+        CloseHandle(process);
+        process = nullptr;
+        return code;
+    }
+
+    // The tracks of the plays, in order.
+    std::vector<int> PlayedTracks() const {
+        std::vector<int> tracks;
+        for (const std::string& line : drive.Log({"play"}))
+            tracks.push_back(std::stoi(line.substr(line.find("from=") + 5, 10), nullptr, 16) & 0xFF);
+        return tracks;
+    }
+
+    // The first word of each command the drive received (notifications left out).
+    std::vector<std::string> Commands() const {
+        std::vector<std::string> words;
+        for (const std::string& line : drive.Log())
+            if (line.compare(0, 7, "notify ") != 0)
+                words.push_back(line.substr(0, line.find(' ')));
+        return words;
+    }
+
+    VirtualDrive drive;
+    HANDLE process = nullptr;
+    HWND window = nullptr;
+};
+
+TEST_F(SpindletExeTest, AutoplaysThroughThePlaylistAndStopsAfterTheWrap) {
+    SetFlags(true, true);
+    Launch();
+    ASSERT_TRUE(PumpUntil([&] { return drive.Log({"notify"}).size() >= 3; }));
+    PumpFor(300);
+    EXPECT_EQ(PlayedTracks(), (std::vector<int>{3, 1, 2}));
+    // After the last entry: a stop and nothing more until Exit.
+    std::vector<std::string> commands = Commands();
+    EXPECT_EQ(commands.back(), "stop");
+
+    drive.ClearLog();
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"stop", "close"}));
+}
+
+TEST_F(SpindletExeTest, ReloadsWhenTheDiscIsTakenOutAndAnotherPutIn) {
+    SetFlags(true, true);
+    drive.Control(DiscControl(kThreeTrackStarts, kThreeTrackLeadOut, "speed=1\n"));
+    Launch();
+    ASSERT_TRUE(PumpUntil([&] { return PlayedTracks().size() == 1; }));
+    HANDLE change = nullptr;
+    ASSERT_EQ(RunProcess("..\\tools\\vcd\\vcdchange.exe " + drive.ControlPath() + " eject", &change), 0u);
+    EXPECT_EQ(PumpUntilExit(change), 0u);
+    CloseHandle(change);
+    EXPECT_EQ(PlayedTracks().size(), 1u);
+
+    drive.ClearLog();
+    ASSERT_EQ(RunProcess("..\\tools\\vcd\\vcdchange.exe " + drive.ControlPath() +
+                             " insert \"tracks=0:02:00 4:00:00\" leadout=9:00:00",
+                         &change),
+              0u);
+    EXPECT_EQ(PumpUntilExit(change), 0u);
+    CloseHandle(change);
+    ASSERT_TRUE(PumpUntil([&] { return PlayedTracks().size() == 1; }));
+    EXPECT_EQ(PlayedTracks(), std::vector<int>{1});
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(ExitCode(), 0u);
+}
+
+TEST_F(SpindletExeTest, ADriveHeldElsewhereIsReportedAndTheProgramEndsCleanly) {
+    SetFlags(false, true);
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "SpindletExeTestDriveHeld");
+    HANDLE holder = nullptr;
+    ASSERT_EQ(RunProcess("hold_drive.exe SpindletExeTestDriveHeld 15000", &holder), 0u);
+    ASSERT_EQ(WaitForSingleObject(ready, 20000), WAIT_OBJECT_0);
+
+    ASSERT_EQ(RunProcess("..\\spindlet.exe", &process), 0u);
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (box = FindWindowA("#32770", "Spindlet Error")) != nullptr; }, 20000));
+    char text[256] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+    EXPECT_STREQ(text,
+                 "Spindlet cannot open the CD Audio device, probably because another program is using it.  "
+                 "Close the other program to use Spindlet.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(StoredFlag("LClickMenu"), 0);
+    EXPECT_EQ(StoredFlag("Autoplay"), 1);
+
+    TerminateProcess(holder, 0);
+    CloseHandle(holder);
+    CloseHandle(ready);
+}
+
+TEST_F(SpindletExeTest, ExitWhilePlayingStopsClosesAndWritesTheSettings) {
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quillfen Software\\Spindlet");
+    drive.Control(DiscControl(kThreeTrackStarts, kThreeTrackLeadOut, "speed=1\n"));
+    Launch();  // a new key: autoplay by default
+    ASSERT_TRUE(PumpUntil([&] { return PlayedTracks().size() == 1; }));
+    drive.ClearLog();
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"stop", "close"}));
+    EXPECT_EQ(StoredFlag("LClickMenu"), 1);
+    EXPECT_EQ(StoredFlag("Autoplay"), 1);
+}
+
+}  // namespace
