@@ -129,6 +129,11 @@ static void OnTrackEnd(WPARAM code) {
         PlayerController::OnTrackEnd(code);
 }
 
+static void OnTimer(WPARAM id) {
+    if (id == kEndOfPlayTimer)
+        PlayerController::OnEndOfPlayTimer();
+}
+
 LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == gTaskbarCreated && gTaskbarCreated != 0) {
         AddTrayIcon(window);
@@ -140,6 +145,7 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
     case WM_DEVICECHANGE: OnDeviceChange(window, wParam, lParam); return TRUE;
     case MM_MCINOTIFY: OnTrackEnd(wParam); return 0;
+    case WM_TIMER: OnTimer(wParam); return 0;
     case kTrayCallback: OnTrayIcon(window, lParam); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

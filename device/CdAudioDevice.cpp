@@ -48,12 +48,14 @@ MCIERROR CdAudioDevice::Play(TmsfPosition from, TmsfPosition to, HWND window) {
     return mciSendCommandA(deviceId, MCI_PLAY, MCI_NOTIFY | MCI_FROM | MCI_TO, (DWORD_PTR)&play);
 }
 
-MCIERROR CdAudioDevice::PlayTrack(int track, HWND window) {
-    return PlayToTrackEnd(track, TmsfPosition(uint8_t(track), 0, 0, 0), window);
+MCIERROR CdAudioDevice::PlayTrack(int track, HWND window, uint32_t* lengthMs) {
+    return PlayToTrackEnd(track, TmsfPosition(uint8_t(track), 0, 0, 0), window, lengthMs);
 }
 
-MCIERROR CdAudioDevice::PlayToTrackEnd(int track, TmsfPosition from, HWND window) {
+MCIERROR CdAudioDevice::PlayToTrackEnd(int track, TmsfPosition from, HWND window, uint32_t* lengthMs) {
     DWORD length = GetTrackLength(track);
+    if (lengthMs)
+        *lengthMs = PlayLengthMs(from, length);
     return Play(from, TrackEndPosition(track, length), window);
 }
 

@@ -24,8 +24,9 @@ public:
     MCIERROR Pause();
     MCIERROR Seek(TmsfPosition to);
     MCIERROR Play(TmsfPosition from, TmsfPosition to, HWND window);
-    MCIERROR PlayTrack(int track, HWND window);
-    MCIERROR PlayToTrackEnd(int track, TmsfPosition from, HWND window);
+    // lengthMs, when given, receives how long the play lasts at normal speed.
+    MCIERROR PlayTrack(int track, HWND window, uint32_t* lengthMs = nullptr);
+    MCIERROR PlayToTrackEnd(int track, TmsfPosition from, HWND window, uint32_t* lengthMs = nullptr);
 
     DWORD GetMode();
     TmsfPosition GetPosition();

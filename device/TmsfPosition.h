@@ -20,3 +20,7 @@ TmsfPosition UnpackTmsf(uint32_t value);
 // The end of a track: the track itself at an offset equal to its length,
 // which MCI gives as MSF (minutes in bits 0-7, seconds 8-15, frames 16-23).
 TmsfPosition TrackEndPosition(int track, uint32_t msfLength);
+
+// How long a play from a position within a track to that track's end lasts,
+// in milliseconds; 0 when the position is not before the end.
+uint32_t PlayLengthMs(TmsfPosition from, uint32_t msfLength);

@@ -13,6 +13,30 @@ PlaylistCursor cursor = 0;
 // Where the device's end-of-play notifications go.
 static HWND notifyWindow = nullptr;
 
+// Some drivers (the platform's own on the NT family among them) never report
+// that a play ran to its end. One timer, set for when the play should have
+// ended, stands in for that report. A real report is posted before the timer
+// could fire, and kills it.
+static const UINT kEndOfPlayMarginMs = 2000;
+static const UINT kStillPlayingRetryMs = 1000;
+
+static void ArmEndOfPlayTimer(UINT ms) {
+    if (notifyWindow)
+        SetTimer(notifyWindow, kEndOfPlayTimer, ms, nullptr);
+}
+
+static void KillEndOfPlayTimer() {
+    KillTimer(notifyWindow, kEndOfPlayTimer);
+}
+
+// A refused play has not started: nothing to wait for.
+static void WaitForEndOfPlay(MCIERROR result, uint32_t lengthMs) {
+    if (result == 0)
+        ArmEndOfPlayTimer(lengthMs + kEndOfPlayMarginMs);
+    else
+        KillEndOfPlayTimer();
+}
+
 // The menus offer the commands only with a current entry, but the cursor can
 // move, or the disc go, while a menu is open: without one, nothing is sent.
 static bool HasCurrentEntry() {
@@ -24,7 +48,9 @@ static int CurrentTrack() {
 }
 
 static void PlayCurrentEntry() {
-    gDevice->PlayTrack(CurrentTrack(), notifyWindow);
+    uint32_t lengthMs = 0;
+    MCIERROR result = gDevice->PlayTrack(CurrentTrack(), notifyWindow, &lengthMs);
+    WaitForEndOfPlay(result, lengthMs);
 }
 
 static void CueCurrentEntry() {
@@ -33,6 +59,7 @@ static void CueCurrentEntry() {
 
 // The first entry of a freshly loaded disc: played with autoplay, else cued.
 static void BeginDisc(bool autoplay) {
+    KillEndOfPlayTimer();
     discPresent = gDiscInfo.numTracks > 0;
     if (!discPresent)
         return;
@@ -60,7 +87,9 @@ void Play() {
         return;
     if (paused) {
         // Resume: from where the paused track stands to that track's end.
-        gDevice->PlayToTrackEnd(CurrentTrack(), gDevice->GetPosition(), notifyWindow);
+        uint32_t lengthMs = 0;
+        MCIERROR result = gDevice->PlayToTrackEnd(CurrentTrack(), gDevice->GetPosition(), notifyWindow, &lengthMs);
+        WaitForEndOfPlay(result, lengthMs);
         paused = false;
     } else {
         PlayCurrentEntry();
@@ -71,6 +100,7 @@ void Play() {
 void Pause() {
     if (!gDevice)
         return;
+    KillEndOfPlayTimer();
     gDevice->Pause();
     paused = true;
     playing = false;
@@ -79,6 +109,7 @@ void Pause() {
 void Stop() {
     if (!gDevice)
         return;
+    KillEndOfPlayTimer();
     gDevice->Stop();
     cursor = 0;
     if (HasCurrentEntry())
@@ -91,6 +122,7 @@ void NextTrack() {
     if (!HasCurrentEntry() || cursor + 1 >= gDiscInfo.playlist.size())
         return;
     cursor++;
+    KillEndOfPlayTimer();
     gDevice->Stop();
     PlayCurrentEntry();
 }
@@ -99,6 +131,7 @@ void PreviousTrack() {
     if (!HasCurrentEntry() || cursor == 0)
         return;
     cursor--;
+    KillEndOfPlayTimer();
     gDevice->Stop();
     PlayCurrentEntry();
 }
@@ -106,6 +139,7 @@ void PreviousTrack() {
 void SelectEntry(size_t entry) {
     if (!discPresent || !gDevice || entry >= gDiscInfo.playlist.size())
         return;
+    KillEndOfPlayTimer();
     if (playing || paused)
         gDevice->Stop();
     cursor = entry;
@@ -118,6 +152,7 @@ void SelectEntry(size_t entry) {
 void OnTrackEnd(WPARAM code) {
     if (code != MCI_NOTIFY_SUCCESSFUL || !playing || !HasCurrentEntry())
         return;
+    KillEndOfPlayTimer();
     cursor++;
     gDevice->Stop();
     // Past the last entry: back to the first without playing or seeking;
@@ -142,7 +177,18 @@ void OnPlaylistChanged() {
         cursor = 0;
 }
 
+void OnEndOfPlayTimer() {
+    KillEndOfPlayTimer();
+    if (!playing || !gDevice)
+        return;
+    if (gDevice->GetMode() == MCI_MODE_PLAY)
+        ArmEndOfPlayTimer(kStillPlayingRetryMs);  // a slow drive
+    else
+        OnTrackEnd(MCI_NOTIFY_SUCCESSFUL);
+}
+
 void ShutDown() {
+    KillEndOfPlayTimer();
     if (!gDevice)
         return;
     gDevice->Stop();

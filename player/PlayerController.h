@@ -7,6 +7,10 @@
 // 0-based index of the current entry in gDiscInfo.playlist.
 typedef size_t PlaylistCursor;
 
+// The one timer the controller sets on its notification window, while a
+// play runs.
+const UINT_PTR kEndOfPlayTimer = 1;
+
 // The playback state of the disc in the drive, and every reaction to a
 // transport command, a track-menu choice, an end of play and a disc load.
 // Plays through gDevice on gDiscInfo. Nothing is reported to the caller.
@@ -27,6 +31,9 @@ void SelectEntry(size_t entry);
 void OnTrackEnd(WPARAM code);
 void OnVolumeChange(bool autoplay);
 void RefreshPlaying();
+// WM_TIMER with kEndOfPlayTimer on the notification window: the play should
+// have ended by now, whether or not the driver said so.
+void OnEndOfPlayTimer();
 // The editor replaced the playlist: the cursor keeps its index where that
 // still designates an entry, and goes back to the first otherwise.
 void OnPlaylistChanged();

@@ -80,14 +80,31 @@ TEST_F(SpindletExeTest, AutoplaysThroughThePlaylistAndStopsAfterTheWrap) {
     ASSERT_TRUE(PumpUntil([&] { return drive.Log({"notify"}).size() >= 3; }));
     PumpFor(300);
     EXPECT_EQ(PlayedTracks(), (std::vector<int>{3, 1, 2}));
-    // After the last entry: a stop and nothing more until Exit.
+    // After the last entry: a stop and nothing more until Exit. The drive
+    // notifies, so its mode is never asked (the end-of-play fallback stays idle).
     std::vector<std::string> commands = Commands();
     EXPECT_EQ(commands.back(), "stop");
+    for (const std::string& line : drive.Log({"status"}))
+        EXPECT_EQ(line.find(" item=4 "), std::string::npos) << line;
 
     drive.ClearLog();
     PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(ExitCode(), 0u);
     EXPECT_EQ(Commands(), (std::vector<std::string>{"stop", "close"}));
+}
+
+// Four one-second tracks played in real time, by a driver that never reports
+// the end of a play: the program still goes through the playlist to the wrap.
+TEST_F(SpindletExeTest, PlaysThroughThePlaylistOnADriverThatNeverReportsAnEnd) {
+    SetFlags(true, true);
+    drive.Control("present=1\ntracks=0:02:00 0:03:00 0:04:00 0:05:00\nleadout=0:06:00\nspeed=1\nnonotify=1\n");
+    Launch();
+    ASSERT_TRUE(PumpUntil([&] { return PlayedTracks().size() == 4 && Commands().back() == "stop"; }, 30000));
+    PumpFor(1500);
+    EXPECT_EQ(PlayedTracks(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(Commands().back(), "stop");
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(ExitCode(), 0u);
 }
 
 TEST_F(SpindletExeTest, ReloadsWhenTheDiscIsTakenOutAndAnotherPutIn) {

@@ -178,6 +178,25 @@ TEST_F(TrayShellTest, AfterThePlaylistRanOutPlayIsOfferedAndTheFirstEntryMarked)
     EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Gamma*", "Alpha", "Beta"}));
 }
 
+// A driver that never reports the end of a play, in real time with
+// one-second tracks: pause, resume and Next still lead on to the wrap.
+TEST_F(TrayShellTest, OnASilentDriverPauseResumeAndNextStillAdvance) {
+    drive.Control("present=1\ntracks=0:02:00 0:03:00 0:04:00\nleadout=0:05:00\nspeed=1\nnonotify=1\n");
+    DeleteFileA(IniPath().c_str());
+    Start(true);
+    Command(IDM_PAUSE);
+    PumpFor(3500);  // a paused player waits for nothing
+    EXPECT_EQ(Plays(), 1u);
+    Command(IDM_PLAY);  // resumes track 1, then goes on to track 2
+    ASSERT_TRUE(PumpUntil([&] { return Plays() == 3; }, 10000));
+    EXPECT_EQ(PC::cursor, 1u);
+    Command(IDM_NEXT);
+    ASSERT_TRUE(PumpUntil([&] { return drive.Log().back().compare(0, 5, "stop ") == 0; }, 10000));
+    EXPECT_EQ(Plays(), 4u);
+    EXPECT_EQ(EnabledCommands(), (std::vector<UINT>{IDM_PLAY, IDM_EDIT_PLAYLIST, IDM_PREFERENCES, IDM_ABOUT, IDM_EXIT}));
+    EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Track 1*", "Track 2", "Track 3"}));
+}
+
 TEST_F(TrayShellTest, RebuildListsEveryEntryOfLongerShorterAndOddPlaylists) {
     Start(false);
     gDiscInfo.playlist = {1, 1, 2, 3, 3, 2, 1};

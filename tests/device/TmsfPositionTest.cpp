@@ -37,3 +37,13 @@ TEST(TmsfPosition, TrackEndIsTheTrackAtAnOffsetOfItsMsfLength) {
     // A failed length query gives 0: the range is the track's first frame.
     EXPECT_EQ(PackTmsf(TrackEndPosition(7, 0)), 0x00000007u);
 }
+
+TEST(TmsfPosition, PlayLengthRunsFromThePositionToTheTrackEnd) {
+    // 4:31:17 is 20342 frames.
+    EXPECT_EQ(PlayLengthMs(TmsfPosition(5, 0, 0, 0), 0x111F04), 20342u * 1000 / 75);
+    EXPECT_EQ(PlayLengthMs(TmsfPosition(5, 4, 30, 17), 0x111F04), 1000u);
+    EXPECT_EQ(PlayLengthMs(TmsfPosition(5, 4, 31, 17), 0x111F04), 0u);
+    EXPECT_EQ(PlayLengthMs(TmsfPosition(5, 99, 0, 0), 0x111F04), 0u);
+    // The largest MSF value a driver could give does not overflow.
+    EXPECT_EQ(PlayLengthMs(TmsfPosition(1, 0, 0, 0), 0xFFFFFF), ((255u * 60 + 255) * 75 + 255) * 1000 / 75);
+}
