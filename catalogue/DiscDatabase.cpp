@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 
 #include "OrderText.h"
 
@@ -21,11 +20,6 @@ static void WriteValue(const std::string& section, const char* key, const std::s
     WritePrivateProfileStringA(section.c_str(), key, value.c_str(), kFileName);
 }
 
-static std::string FormatNumber(const char* format, int number) {
-    char text[32];
-    snprintf(text, sizeof(text), format, number);
-    return text;
-}
 
 namespace DiscDatabase {
 
@@ -51,8 +45,8 @@ void load(CdAudioDevice& device, DiscInfo& record) {
     record.numTracks = count;
     std::string section = FormatDiscId(id);
     for (int i = 0; i < count; i++) {
-        std::string key = FormatNumber("%d", i);
-        record.trackNames.push_back(ReadValue(section, key.c_str(), FormatNumber("Track %d", i + 1)));
+        std::string key = std::to_string(i);
+        record.trackNames.push_back(ReadValue(section, key.c_str(), DefaultTrackName(i + 1)));
     }
     record.artist = ReadValue(section, "artist", "Unknown Artist");
     record.title = ReadValue(section, "title", "Unknown Title");
@@ -78,14 +72,14 @@ void save(const DiscInfo& record, DiscId id) {
     WriteValue(section, "EntryType", "1");
     WriteValue(section, "artist", record.artist);
     WriteValue(section, "title", record.title);
-    WriteValue(section, "numtracks", FormatNumber("%d", record.numTracks));
+    WriteValue(section, "numtracks", std::to_string(record.numTracks));
     // A record whose names fall short of numTracks leaves the missing keys
     // out, which load reads back as the default names.
     for (int i = 0; i < record.numTracks && i < (int)record.trackNames.size(); i++)
-        WriteValue(section, FormatNumber("%d", i).c_str(), record.trackNames.at(i));
+        WriteValue(section, std::to_string(i).c_str(), record.trackNames.at(i));
     size_t entriesWritten = 0;
     WriteValue(section, "order", BuildOrderText(record.playlist, &entriesWritten));
-    WriteValue(section, "numplay", FormatNumber("%d", (int)entriesWritten));
+    WriteValue(section, "numplay", std::to_string(entriesWritten));
 }
 
 }  // namespace DiscDatabase

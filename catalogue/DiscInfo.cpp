@@ -1,6 +1,5 @@
 #include "DiscInfo.h"
 
-#include <cstdio>
 
 DiscInfo gDiscInfo;
 
@@ -12,10 +11,12 @@ void DiscInfo::reset() {
     std::vector<int>().swap(playlist);
 }
 
+std::string DefaultTrackName(int track) {
+    return "Track " + std::to_string(track);
+}
+
 std::string DiscInfo::TrackName(int track) const {
     if (track >= 1 && track <= (int)trackNames.size())
         return trackNames[track - 1];
-    char text[32];
-    snprintf(text, sizeof(text), "Track %d", track);
-    return text;
+    return DefaultTrackName(track);
 }

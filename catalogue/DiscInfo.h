@@ -16,10 +16,13 @@ struct DiscInfo {
     // Back to the empty record, releasing the lists' storage.
     void reset();
 
-    // The name of track (from 1) as stored; "Track %d" for a number without
-    // one, so that a playlist entry always has a text.
+    // The name of track (from 1) as stored; the default name for a number
+    // without one, so that a playlist entry always has a text.
     std::string TrackName(int track) const;
 };
+
+// "Track 3": the name of a track that has none stored.
+std::string DefaultTrackName(int track);
 
 // The record of the disc in the drive.
 extern DiscInfo gDiscInfo;

@@ -1,7 +1,5 @@
 #include "DiscId.h"
 
-#include <cstdio>
-
 DiscId DiscIdFromToc(const std::vector<uint32_t>& trackStarts, uint32_t discLengthMs) {
     DiscId id = 0;
     DiscId extra = 0;
@@ -24,7 +22,10 @@ DiscId DiscIdFromToc(const std::vector<uint32_t>& trackStarts, uint32_t discLeng
 }
 
 std::string FormatDiscId(DiscId id) {
-    char text[16];
-    snprintf(text, sizeof(text), "%X", (unsigned)id);
+    std::string text;
+    do {
+        text.insert(text.begin(), "0123456789ABCDEF"[id & 0xF]);
+        id >>= 4;
+    } while (id != 0);
     return text;
 }

@@ -6,7 +6,7 @@ export WINEPREFIX="$BUILD/wineprefix"
 export WINEDEBUG=-all
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
-PACKAGES=(cmake ninja-build googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64)
+PACKAGES=(cmake ninja-build googletest g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix wine64)
 
 say() { printf '== %s\n' "$*"; }
 
@@ -24,12 +24,14 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# build/ARCH: i686 is the product, x86_64 the same program plus what runs the tests.
+# build/ARCH: i686 is the product alone, x86_64 the same program plus what
+# runs the tests.
 build_arch() {
-  local arch=$1 dir="$BUILD/$1"
+  local arch=$1 dir="$BUILD/$1" options=(-DSPINDLET_TESTS=ON -DSPINDLET_WINEPREFIX="$WINEPREFIX")
+  [ "$arch" = i686 ] && options=(-DSPINDLET_TESTS=OFF)
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$arch-w64-mingw32.cmake" -DSPINDLET_WINEPREFIX="$WINEPREFIX" >/dev/null
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "${options[@]}" \
+      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$arch-w64-mingw32.cmake" >/dev/null
   fi
   cmake --build "$dir" >"$dir/build.log" 2>&1 || { grep -E -A5 'error|Error' "$dir/build.log" | head -60; return 1; }
 }
