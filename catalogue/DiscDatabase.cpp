@@ -29,6 +29,10 @@ bool IdentifyDisc(CdAudioDevice& device, DiscId* id, int* trackCount) {
     int count = (int)device.GetTrackCount();
     if (count == 1 && !device.IsAudioTrack(1))
         return false;
+    // A negative count, or more tracks than a disc can hold, is a driver's
+    // nonsense, not a disc.
+    if (count < 0 || count > kMaxTracks)
+        return false;
     *trackCount = count;
     *id = device.ComputeDiscId();
     return true;

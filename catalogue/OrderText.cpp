@@ -21,7 +21,7 @@ std::string BuildOrderText(const std::vector<int>& playlist, size_t* entriesWrit
     std::string text;
     size_t written = 0;
     for (int entry : playlist) {
-        std::string number = std::to_string(entry - 1) + ' ';
+        std::string number = std::to_string((long long)entry - 1) + ' ';
         if (text.size() + number.size() > kMaxOrderText)
             break;
         text += number;

@@ -102,6 +102,8 @@ DWORD CdAudioDevice::GetTrackLength(int track) {
 DiscId CdAudioDevice::ComputeDiscId() {
     SetTimeFormat(MCI_FORMAT_MSF);
     int count = (int)GetTrackCount();
+    if (count > kMaxTracks)
+        count = kMaxTracks;
     std::vector<uint32_t> starts;
     for (int k = 1; k <= count; k++)
         starts.push_back((uint32_t)QueryTrackStatus(MCI_STATUS_POSITION, k));

@@ -45,6 +45,9 @@ private:
     MCIDEVICEID deviceId = 0;
 };
 
+// A disc holds at most 99 tracks; a driver that reports more answers nonsense.
+const int kMaxTracks = 99;
+
 // The program's one device, created by the tray window and deleted by
 // PlayerController::ShutDown.
 extern CdAudioDevice* gDevice;

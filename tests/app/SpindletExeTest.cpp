@@ -45,6 +45,35 @@ protected:
         return nullptr;
     }
 
+    // The process's open pop-up menu, once it is up.
+    HWND OpenMenu() const {
+        HWND menu = nullptr;
+        PumpUntil([&] {
+            for (menu = nullptr; (menu = FindWindowExA(nullptr, menu, "#32768", nullptr));) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(menu, &owner);
+                if (owner == GetProcessId(process) && IsWindowVisible(menu))
+                    return true;
+            }
+            return false;
+        });
+        return menu;
+    }
+
+    // Opens the track menu and closes it, then chooses Exit from the command
+    // menu by its mnemonic, as a user would with the mouse and keyboard.
+    void ExitThroughTheMenus() {
+        PostMessageA(window, WM_USER, 1, WM_LBUTTONUP);
+        HWND menu = OpenMenu();
+        ASSERT_NE(menu, nullptr);
+        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu); }));
+        PostMessageA(window, WM_USER, 1, WM_RBUTTONUP);
+        menu = OpenMenu();
+        ASSERT_NE(menu, nullptr);
+        PostMessageA(menu, WM_CHAR, 'x', 1);
+    }
+
     DWORD ExitCode() {
         DWORD code = PumpUntilExit(process);
         CloseHandle(process);
@@ -167,6 +196,47 @@ TEST_F(SpindletExeTest, ExitWhilePlayingStopsClosesAndWritesTheSettings) {
     EXPECT_EQ(Commands(), (std::vector<std::string>{"stop", "close"}));
     EXPECT_EQ(StoredFlag("LClickMenu"), 1);
     EXPECT_EQ(StoredFlag("Autoplay"), 1);
+}
+
+// A driver that answers nonsense: the program reads nothing outside its data,
+// stays responsive, and ends cleanly.
+TEST_F(SpindletExeTest, ADriverAnsweringNonsenseLeavesTheProgramResponsive) {
+    SetFlags(true, true);
+    const char* nonsense[] = {"trackcount=0x7FFFFFFF\n", "trackcount=1000\n", "trackcount=-5\n", "garbage=1\n",
+                              "mode=526\n", "garbage=1\nmode=526\ntrackcount=40\n"};
+    for (const char* answers : nonsense) {
+        SCOPED_TRACE(answers);
+        drive.Control(DiscControl(kThreeTrackStarts, kThreeTrackLeadOut, answers));
+        drive.ClearLog();
+        Launch();
+        PumpFor(200);
+        ExitThroughTheMenus();
+        EXPECT_EQ(ExitCode(), 0u);
+        EXPECT_LE(drive.Log({"status"}).size(), 120u);  // never a query per reported track
+    }
+}
+
+// Values of the wrong type and size, as another program or a user with an
+// editor might leave them: the program starts, runs and writes numbers back.
+TEST_F(SpindletExeTest, OddRegistryValuesStillStartTheProgram) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quillfen Software\\Spindlet", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    std::string big(300, '\x7F');
+    RegSetValueExA(key, "LClickMenu", 0, REG_BINARY, (const BYTE*)big.data(), (DWORD)big.size());
+    RegSetValueExA(key, "Autoplay", 0, REG_SZ, (const BYTE*)"0", 1);
+    RegCloseKey(key);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, "Spindlet", 0, REG_SZ, (const BYTE*)big.data(), (DWORD)big.size());
+    RegCloseKey(key);
+
+    Launch();
+    ExitThroughTheMenus();
+    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(StoredFlag("LClickMenu"), 1);
+    EXPECT_EQ(StoredFlag("Autoplay"), 1);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Spindlet");
 }
 
 }  // namespace

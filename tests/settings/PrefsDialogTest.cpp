@@ -150,6 +150,39 @@ TEST_F(PrefsDialogTest, ARunValueTooLongForTheBufferShowsChecked) {
     EXPECT_FALSE(startupShown);
 }
 
+// The Run value may hold anything another program put there: the box shows
+// checked exactly when it holds something, and never reads past its buffer.
+TEST_F(PrefsDialogTest, RunValuesOfEveryTypeAndSizeShowAPlainBox) {
+    struct Odd {
+        DWORD type;
+        std::string bytes;
+        bool checked;
+    };
+    const Odd odd[] = {
+        {REG_SZ, std::string(300, 'p'), true},  // no terminating zero, longer than the buffer
+        {REG_SZ, "C:\\x.exe", true},            // no terminating zero
+        {REG_SZ, std::string(1, '\0'), false},
+        {REG_SZ, "", false},
+        {REG_EXPAND_SZ, "%ProgramFiles%\\s.exe", true},
+        {REG_BINARY, std::string(300, '\1'), true},
+        {REG_MULTI_SZ, std::string("a\0b\0\0", 5), true},
+        {REG_DWORD, std::string(4, '\0'), false},
+        {REG_NONE, "", false},
+    };
+    for (const Odd& value : odd) {
+        SCOPED_TRACE(value.type);
+        HKEY key = RunKey();
+        RegSetValueExA(key, kRunValue, 0, value.type, (const BYTE*)value.bytes.data(), (DWORD)value.bytes.size());
+        RegCloseKey(key);
+        LRESULT state = -1;
+        RunPrefs([&](HWND dialog) {
+            state = SendDlgItemMessageA(dialog, IDC_PREFS_STARTUP, BM_GETCHECK, 0, 0);
+            Click(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(state, value.checked ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
 TEST_F(PrefsDialogTest, CancelEscapeAndTheCloseBoxChangeNothing) {
     SetRunValue("C:\\Other\\player.exe");
     auto toggleAll = [](HWND dialog) {

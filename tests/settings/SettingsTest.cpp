@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 class SettingsTest : public testing::Test {
@@ -80,6 +82,41 @@ TEST_F(SettingsTest, MissingOrOddValuesReadAsTrue) {
     Store("LClickMenu", REG_BINARY, &zero, sizeof(zero));
     ReadSettings();
     EXPECT_FALSE(LClickMenu);
+}
+
+// Anyone can store anything under the key: every type and size reads as a
+// flag without reading past the four-byte buffer, and exit writes numbers.
+TEST_F(SettingsTest, ValuesOfEveryTypeAndSizeReadAsAFlagAndAreWrittenBackAsNumbers) {
+    struct Odd {
+        DWORD type;
+        std::string bytes;
+        bool flag;
+    };
+    const Odd odd[] = {
+        {REG_SZ, "0", true},  // no terminating zero
+        {REG_SZ, "abc", true},
+        {REG_SZ, std::string(4, '\0'), false},  // four bytes: the number they hold
+        {REG_EXPAND_SZ, std::string(300, 'x'), true},
+        {REG_BINARY, "\x01", true},
+        {REG_BINARY, std::string(3, '\0'), true},
+        {REG_BINARY, std::string(4, '\0'), false},
+        {REG_BINARY, std::string(300, '\0'), true},
+        {REG_MULTI_SZ, std::string("a\0b\0\0", 5), true},
+        {REG_NONE, "", true},
+        {REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\1", 4), true},
+    };
+    for (const Odd& value : odd) {
+        SCOPED_TRACE(value.type);
+        Store("LClickMenu", value.type, value.bytes.data(), (DWORD)value.bytes.size());
+        Store("Autoplay", value.type, value.bytes.data(), (DWORD)value.bytes.size());
+        LClickMenu = Autoplay = !value.flag;
+        ReadSettings();
+        EXPECT_EQ(LClickMenu, value.flag);
+        EXPECT_EQ(Autoplay, value.flag);
+        WriteSettings();
+        ExpectStored("LClickMenu", value.flag);
+        ExpectStored("Autoplay", value.flag);
+    }
 }
 
 TEST_F(SettingsTest, WriteOpensTheKeyButNeverCreatesIt) {

@@ -54,6 +54,12 @@ DriveControl ParseControl(const std::string& text) {
             control.busy = atoi(value.c_str()) != 0;
         } else if (key == "nodevice") {
             control.noDevice = atoi(value.c_str()) != 0;
+        } else if (key == "trackcount") {
+            control.reportedTracks = strtoll(value.c_str(), nullptr, 0);
+        } else if (key == "garbage") {
+            control.garbage = atoi(value.c_str()) != 0;
+        } else if (key == "mode") {
+            control.stuckMode = (uint32_t)strtoul(value.c_str(), nullptr, 0);
         }
     }
     control.dataTracks.assign(control.trackStarts.size(), false);

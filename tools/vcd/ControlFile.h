@@ -17,6 +17,10 @@
 //   nonotify=1           never report the successful end of a play
 //   busy=1               another program holds the device
 //   nodevice=1           there is no CD audio device
+// Nonsense, as a broken driver might answer:
+//   trackcount=1000      the number of tracks to report, whatever the disc has
+//   garbage=1            every position and length answered is random bytes
+//   mode=526             the mode to report always, whatever the drive does
 // Tests and scripts rewrite it whole (write a new file, then rename it over).
 struct DriveControl {
     bool present = false;
@@ -28,6 +32,9 @@ struct DriveControl {
     bool noNotify = false;
     bool busy = false;
     bool noDevice = false;
+    int64_t reportedTracks = -1;  // -1: the real count
+    bool garbage = false;
+    uint32_t stuckMode = 0;       // 0: the real mode
 };
 
 const int kFramesPerSecond = 75;

@@ -267,6 +267,10 @@ private:
             *value = control.present ? TRUE : FALSE;
             return 0;
         case MCI_STATUS_MODE:
+            if (control.stuckMode) {
+                *value = control.stuckMode;
+                return 0;
+            }
             *value = !control.present ? MCI_MODE_OPEN
                      : mode == Mode::Playing ? MCI_MODE_PLAY
                      : mode == Mode::Paused  ? MCI_MODE_PAUSE
@@ -281,12 +285,17 @@ private:
         }
         if (!hasDisc)
             return MCIERR_DEVICE_NOT_READY;
+        if (params->dwItem == MCI_STATUS_NUMBER_OF_TRACKS) {
+            *value = control.reportedTracks >= 0 ? (DWORD_PTR)control.reportedTracks : (DWORD_PTR)trackCount;
+            return 0;
+        }
+        if (control.garbage && (params->dwItem == MCI_STATUS_POSITION || params->dwItem == MCI_STATUS_LENGTH)) {
+            *value = NextGarbage();
+            return 0;
+        }
         if ((flags & MCI_TRACK) && !trackValid)
             return MCIERR_OUTOFRANGE;
         switch (params->dwItem) {
-        case MCI_STATUS_NUMBER_OF_TRACKS:
-            *value = trackCount;
-            return 0;
         case MCI_STATUS_CURRENT_TRACK:
             *value = TrackAt(CurrentPosition());
             return 0;
@@ -305,6 +314,14 @@ private:
             return 0;
         }
         return MCIERR_UNSUPPORTED_FUNCTION;
+    }
+
+    // Random bytes in every position, the same run each time the drive opens.
+    uint32_t NextGarbage() {
+        garbageState ^= garbageState << 13;
+        garbageState ^= garbageState >> 17;
+        garbageState ^= garbageState << 5;
+        return garbageState;
     }
 
     LRESULT DevCaps(DWORD flags, MCI_GETDEVCAPS_PARMS* params) {
@@ -457,6 +474,7 @@ private:
     HANDLE wake = nullptr;
     HANDLE thread = nullptr;
     HANDLE heldMutex = nullptr;
+    uint32_t garbageState = 0x9E3779B9;
     bool quit = false;
     DriveControl control;
     DWORD timeFormat = MCI_FORMAT_MSF;
