@@ -438,13 +438,31 @@ private:
         notifyPending = false;
     }
 
-    // Ends plays on time and notices a disc taken out while one runs.
+    // A change notification on the control file's folder, so that the worker
+    // learns of a disc taken out without reading the file over and over;
+    // INVALID_HANDLE_VALUE where the system cannot watch it.
+    static HANDLE WatchControlFolder() {
+        std::string folder = EnvironmentValue("VCD_CONTROL");
+        size_t slash = folder.find_last_of("\\/");
+        if (slash == std::string::npos)
+            return INVALID_HANDLE_VALUE;
+        folder.resize(slash + 1);
+        return FindFirstChangeNotificationA(folder.c_str(), FALSE,
+                                            FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME);
+    }
+
+    // Ends plays on time and notices a disc taken out while one runs. It
+    // sleeps until the play's end or a change of the control file, as quiet
+    // as a real drive leaves a player's process.
     static DWORD WINAPI WorkerMain(void* self) {
         ((Drive*)self)->Work();
         return 0;
     }
 
     void Work() {
+        HANDLE change = WatchControlFolder();
+        HANDLE handles[2] = {wake, change};
+        DWORD handleCount = change == INVALID_HANDLE_VALUE ? 1 : 2;
         Lock();
         while (!quit) {
             DWORD wait = INFINITE;
@@ -460,14 +478,21 @@ private:
                     continue;
                 }
                 double remaining = (playTo - now) * 1000.0 / kFramesPerSecond / control.speed;
-                wait = remaining < 20 ? DWORD(remaining) + 1 : 20;
+                wait = remaining < kPollMs || handleCount == 2 ? DWORD(remaining) + 1 : kPollMs;
             }
             Unlock();
-            WaitForSingleObject(wake, wait);
+            if (WaitForMultipleObjects(handleCount, handles, FALSE, wait) == WAIT_OBJECT_0 + 1)
+                FindNextChangeNotification(change);
             Lock();
         }
         Unlock();
+        if (change != INVALID_HANDLE_VALUE)
+            FindCloseChangeNotification(change);
     }
+
+    // How often the control file is read during a play where its folder
+    // cannot be watched.
+    static const DWORD kPollMs = 20;
 
     MCIDEVICEID deviceId;
     CRITICAL_SECTION lock;
