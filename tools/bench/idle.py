@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+"""Idle cost of spindlet.exe beside the minimal tray program, under Wine.
+
+For each case the program starts, settles for a few seconds, and then its
+threads' context switches (wake-ups) and CPU time are read from /proc over
+SECONDS. The first thread is the program's own (it makes no others); any
+other thread of the process is the virtual drive's worker or Wine's.
+Usage: idle.py BUILD_DIR [SECONDS]   (scripts/bench runs it)
+"""
+import os
+import subprocess
+import sys
+import time
+
+build = os.path.abspath(sys.argv[1])
+seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60
+wine = '/usr/lib/wine/wine64'
+tests = os.path.join(build, 'x86_64', 'tests')
+folder = os.path.join(build, 'bench')
+os.makedirs(folder, exist_ok=True)
+control = os.path.join(folder, 'idle.control')
+env = dict(os.environ, WINEDEBUG='-all', VCD_CONTROL='Z:' + control.replace('/', '\\'))
+env.pop('VCD_LOG', None)
+TICKS = os.sysconf('SC_CLK_TCK')
+
+
+def wine_run(*args):
+    subprocess.run([wine] + list(args), env=env, cwd=tests, check=False,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def set_autoplay(on):
+    wine_run('reg', 'add', r'HKCU\Software\Quillfen Software\Spindlet', '/v', 'Autoplay',
+             '/t', 'REG_DWORD', '/d', '1' if on else '0', '/f')
+
+
+def threads(pid):
+    """tid -> (context switches, CPU ticks)"""
+    result = {}
+    for tid in os.listdir(f'/proc/{pid}/task'):
+        try:
+            with open(f'/proc/{pid}/task/{tid}/status') as f:
+                switches = sum(int(line.split()[1]) for line in f if 'ctxt_switches' in line)
+            with open(f'/proc/{pid}/task/{tid}/stat') as f:
+                fields = f.read().rsplit(')', 1)[1].split()
+            result[int(tid)] = (switches, int(fields[11]) + int(fields[12]))
+        except OSError:
+            pass
+    return result
+
+
+def find_pid(name):
+    for _ in range(100):
+        for pid in os.listdir('/proc'):
+            if pid.isdigit():
+                try:
+                    with open(f'/proc/{pid}/cmdline', 'rb') as f:
+                        if name.encode() in f.read():
+                            return int(pid)
+                except OSError:
+                    pass
+        time.sleep(0.1)
+    raise SystemExit(f'{name} did not start')
+
+
+def measure(label, exe, window_class, command=None):
+    process = subprocess.Popen([wine, exe], env=env, cwd=tests, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    pid = find_pid(os.path.basename(exe))
+    time.sleep(3)
+    if command:
+        wine_run('post_command.exe', window_class, str(command))
+        time.sleep(2)
+    before = threads(pid)
+    time.sleep(seconds)
+    after = threads(pid)
+    wine_run('post_command.exe', window_class, '40008')
+    process.wait(timeout=30)
+    own = [pid]
+    others = [tid for tid in after if tid != pid]
+    def total(tids, index):
+        return sum(after[t][index] - before.get(t, (0, 0))[index] for t in tids if t in after)
+    print(f'  {label:40} own thread: {total(own, 0):5} wake-ups, {total(own, 1) * 1000 // TICKS:5} ms CPU;'
+          f'  {len(others)} other thread(s): {total(others, 0):5} wake-ups, {total(others, 1) * 1000 // TICKS:5} ms CPU')
+
+
+with open(control, 'w') as f:
+    f.write('present=1\ntracks=0:02:00 10:00:00 20:00:00\nleadout=30:00:00\nspeed=1\n')
+print(f'idle over {seconds:g} s (context switches and CPU time from /proc):')
+measure('minimal tray program', 'minimal_tray.exe', 'MinimalTrayClass')
+set_autoplay(False)
+measure('spindlet.exe stopped (cued)', '../spindlet.exe', 'SpindletClass')
+set_autoplay(True)
+measure('spindlet.exe paused', '../spindlet.exe', 'SpindletClass', command=40003)
+measure('spindlet.exe playing a 10-minute track', '../spindlet.exe', 'SpindletClass')
+with open(control, 'w') as f:
+    f.write('present=0\n')
+measure('spindlet.exe with no disc', '../spindlet.exe', 'SpindletClass')
