@@ -1,7 +1,23 @@
-# cmake -DEXE=path [-DLIMIT=bytes] -P ExeSize.cmake
-# Prints the exe's size; with LIMIT, fails when the exe is larger.
+# cmake -DEXE=path [-DLIMIT=bytes] [-DOBJDUMP=tool] -P ExeSize.cmake
+# Prints the exe's size; with LIMIT, fails when the exe is larger; with
+# OBJDUMP, fails when it imports a DLL that is not part of the system.
 file(SIZE "${EXE}" size)
 message("${EXE}: ${size} bytes")
 if(LIMIT AND size GREATER LIMIT)
   message(FATAL_ERROR "the exe is ${size} bytes, more than ${LIMIT}")
+endif()
+if(OBJDUMP)
+  execute_process(COMMAND ${OBJDUMP} -p "${EXE}" OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
+  string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+  set(system advapi32 comctl32 gdi32 kernel32 msvcrt shell32 user32 winmm)
+  foreach(import IN LISTS imports)
+    string(REPLACE "DLL Name: " "" dll "${import}")
+    string(TOLOWER "${dll}" dll)
+    string(REGEX REPLACE "\\.dll$" "" dll "${dll}")
+    list(FIND system "${dll}" known)
+    if(known EQUAL -1)
+      message(FATAL_ERROR "the exe imports ${dll}.dll, which is not a system DLL")
+    endif()
+    message("imports ${dll}.dll")
+  endforeach()
 endif()

@@ -81,13 +81,7 @@ protected:
         return code;
     }
 
-    // The tracks of the plays, in order.
-    std::vector<int> PlayedTracks() const {
-        std::vector<int> tracks;
-        for (const std::string& line : drive.Log({"play"}))
-            tracks.push_back(std::stoi(line.substr(line.find("from=") + 5, 10), nullptr, 16) & 0xFF);
-        return tracks;
-    }
+    std::vector<int> PlayedTracks() const { return drive.PlayedTracks(); }
 
     // The first word of each command the drive received (notifications left out).
     std::vector<std::string> Commands() const {
@@ -141,19 +135,11 @@ TEST_F(SpindletExeTest, ReloadsWhenTheDiscIsTakenOutAndAnotherPutIn) {
     drive.Control(DiscControl(kThreeTrackStarts, kThreeTrackLeadOut, "speed=1\n"));
     Launch();
     ASSERT_TRUE(PumpUntil([&] { return PlayedTracks().size() == 1; }));
-    HANDLE change = nullptr;
-    ASSERT_EQ(RunProcess("..\\tools\\vcd\\vcdchange.exe " + drive.ControlPath() + " eject", &change), 0u);
-    EXPECT_EQ(PumpUntilExit(change), 0u);
-    CloseHandle(change);
+    EXPECT_EQ(drive.ChangeDisc("eject"), 0u);
     EXPECT_EQ(PlayedTracks().size(), 1u);
 
     drive.ClearLog();
-    ASSERT_EQ(RunProcess("..\\tools\\vcd\\vcdchange.exe " + drive.ControlPath() +
-                             " insert \"tracks=0:02:00 4:00:00\" leadout=9:00:00",
-                         &change),
-              0u);
-    EXPECT_EQ(PumpUntilExit(change), 0u);
-    CloseHandle(change);
+    EXPECT_EQ(drive.ChangeDisc("insert \"tracks=0:02:00 4:00:00\" leadout=9:00:00"), 0u);
     ASSERT_TRUE(PumpUntil([&] { return PlayedTracks().size() == 1; }));
     EXPECT_EQ(PlayedTracks(), std::vector<int>{1});
     PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);

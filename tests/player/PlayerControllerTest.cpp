@@ -51,12 +51,7 @@ protected:
     }
 
     // The tracks that plays started at, in order.
-    std::vector<int> PlayedTracks() const {
-        std::vector<int> tracks;
-        for (const std::string& line : drive.Log({"play"}))
-            tracks.push_back(std::stoi(line.substr(line.find("from=") + 5, 10), nullptr, 16) & 0xFF);
-        return tracks;
-    }
+    std::vector<int> PlayedTracks() const { return drive.PlayedTracks(); }
 
     std::vector<std::string> Seeks() const { return drive.Log({"seek"}); }
 

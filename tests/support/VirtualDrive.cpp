@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "tests/support/Process.h"
 #include "tools/vcd/ControlFile.h"
 
 const char kFourTrackStarts[] = "0:02:00 4:31:17 9:05:62 13:44:08";
@@ -57,6 +58,22 @@ std::vector<std::string> VirtualDrive::Log(const std::vector<std::string>& comma
             if (line.compare(0, command.size() + 1, command + " ") == 0)
                 lines.push_back(line);
     return lines;
+}
+
+std::vector<int> VirtualDrive::PlayedTracks() const {
+    std::vector<int> tracks;
+    for (const std::string& line : Log({"play"}))
+        tracks.push_back(std::stoi(line.substr(line.find("from=") + 5, 10), nullptr, 16) & 0xFF);
+    return tracks;
+}
+
+unsigned long VirtualDrive::ChangeDisc(const std::string& arguments) const {
+    HANDLE process = nullptr;
+    if (RunProcess("..\\tools\\vcd\\vcdchange.exe " + controlPath + " " + arguments, &process) != 0)
+        return (unsigned long)-1;
+    DWORD code = PumpUntilExit(process);
+    CloseHandle(process);
+    return code;
 }
 
 std::string DiscControl(const std::string& tracks, const std::string& leadOut, const std::string& extra) {

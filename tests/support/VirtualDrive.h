@@ -17,6 +17,13 @@ public:
     // The log lines that start with one of the words, e.g. {"play", "stop"}.
     std::vector<std::string> Log(const std::vector<std::string>& commands) const;
 
+    // The track each play started at, in order.
+    std::vector<int> PlayedTracks() const;
+
+    // Runs vcdchange on this drive ("eject", or "insert" with control keys)
+    // and dispatches our messages while it broadcasts; its exit code.
+    unsigned long ChangeDisc(const std::string& arguments) const;
+
     const std::string& ControlPath() const { return controlPath; }
 
 private:
