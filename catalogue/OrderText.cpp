@@ -1,5 +1,7 @@
 #include "OrderText.h"
 
+#include <climits>
+
 std::vector<int> DefaultPlaylist(int trackCount) {
     std::vector<int> playlist;
     for (int track = 1; track <= trackCount; track++)
@@ -21,7 +23,9 @@ std::string BuildOrderText(const std::vector<int>& playlist, size_t* entriesWrit
     std::string text;
     size_t written = 0;
     for (int entry : playlist) {
-        std::string number = std::to_string((long long)entry - 1) + ' ';
+        // The lowest int has no index below it; no reader takes a negative one.
+        int index = entry > INT_MIN ? entry - 1 : entry;
+        std::string number = std::to_string(index) + ' ';
         if (text.size() + number.size() > kMaxOrderText)
             break;
         text += number;
