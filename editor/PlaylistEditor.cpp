@@ -118,12 +118,23 @@ INT_PTR CALLBACK PlaylistEditorDialog(HWND dialog, UINT message, WPARAM wParam, 
     return FALSE;
 }
 
-void RunPlaylistEditor(HINSTANCE instance, HWND owner) {
-    // The dialog's tab control is created with the dialog, so its class must
-    // exist before.
+typedef BOOL(WINAPI* InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
+
+// The dialog's tab control is created with the dialog, so its class must
+// exist before. comctl32 is loaded only then, and stays: a player that is
+// never edited does not carry it (3 MB of memory under Wine).
+static void RegisterCommonControls() {
+    HMODULE comctl32 = LoadLibraryA("comctl32.dll");
+    InitCommonControlsExProc init =
+        (InitCommonControlsExProc)(void (*)())GetProcAddress(comctl32, "InitCommonControlsEx");
     INITCOMMONCONTROLSEX classes = {};
     classes.dwSize = sizeof(classes);
     classes.dwICC = ICC_TAB_CLASSES | ICC_UPDOWN_CLASS;
-    InitCommonControlsEx(&classes);
+    if (init)
+        init(&classes);
+}
+
+void RunPlaylistEditor(HINSTANCE instance, HWND owner) {
+    RegisterCommonControls();
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_PLAYLIST), owner, PlaylistEditorDialog, 0);
 }

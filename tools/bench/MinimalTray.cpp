@@ -1,8 +1,10 @@
 // The yardstick for the benchmarks: the least a tray program can be, a hidden
 // window with one icon and a message loop, built with Spindlet's flags.
-// Exit as Spindlet's: WM_COMMAND 40008.
+// Exit as Spindlet's: WM_COMMAND 40008. Built with OPEN_CD_DEVICE it also
+// opens the CD audio device, as any CD player must: the second yardstick.
 
 #include <windows.h>
+#include <mmsystem.h>
 #include <shellapi.h>
 
 static LRESULT CALLBACK MinimalWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -38,6 +40,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpszClassName = "MinimalTrayClass";
     RegisterClassExA(&windowClass);
     CreateWindowExA(0, "MinimalTrayClass", nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+#ifdef OPEN_CD_DEVICE
+    MCI_OPEN_PARMSA open = {};
+    open.lpstrDeviceType = (LPCSTR)(DWORD_PTR)MCI_DEVTYPE_CD_AUDIO;
+    mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_WAIT, (DWORD_PTR)&open);
+#endif
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -63,11 +63,14 @@ int main(int argc, char** argv) {
     int runs = argc > 1 ? atoi(argv[1]) : 20;
     Program spindlet = {"spindlet.exe", "..\\spindlet.exe", "SpindletClass", {}, {}, {}};
     Program minimal = {"minimal tray program", "minimal_tray.exe", "MinimalTrayClass", {}, {}, {}};
+    Program withDevice = {"minimal tray program with the CD device open", "minimal_tray_cd.exe", "MinimalTrayClass",
+                          {}, {}, {}};
     for (int run = 0; run < runs; run++) {
         RunOnce(spindlet);
         RunOnce(minimal);
+        RunOnce(withDevice);
     }
-    for (Program* program : {&spindlet, &minimal}) {
+    for (Program* program : {&spindlet, &minimal, &withDevice}) {
         printf("%s:\n", program->name);
         program->toWindow.Print("to its window", "ms");
         program->toIdle.Print("to ready for input", "ms");
@@ -76,5 +79,8 @@ int main(int argc, char** argv) {
     printf("spindlet / minimal, medians side by side: window %.2f, ready for input %.2f, peak working set %.2f\n",
            spindlet.toWindow.Median() / minimal.toWindow.Median(), spindlet.toIdle.Median() / minimal.toIdle.Median(),
            spindlet.peakKb.Median() / minimal.peakKb.Median());
+    printf("spindlet / minimal with the CD device open: window %.2f, ready for input %.2f, peak working set %.2f\n",
+           spindlet.toWindow.Median() / withDevice.toWindow.Median(),
+           spindlet.toIdle.Median() / withDevice.toIdle.Median(), spindlet.peakKb.Median() / withDevice.peakKb.Median());
     return 0;
 }
