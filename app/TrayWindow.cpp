@@ -13,8 +13,8 @@
 HINSTANCE gInstance = nullptr;
 HWND gTrayWindow = nullptr;
 
-const char kTrayWindowClass[] = "SpindletClass";
-const char kTrayTip[] = "Spindlet - left click for track list, right click for menu";
+static const char kTrayWindowClass[] = "SpindletClass";
+static const char kTrayTip[] = "Spindlet - left click for track list, right click for menu";
 
 static const UINT kTrayIconId = 1;
 static const UINT kTrayCallback = WM_USER;

@@ -8,11 +8,9 @@
 extern HINSTANCE gInstance;
 extern HWND gTrayWindow;
 
-extern const char kTrayWindowClass[];
-extern const char kTrayTip[];
-
+// The class "SpindletClass", with menu 102 as its class menu.
 bool RegisterTrayWindowClass(HINSTANCE instance);
-// Runs the whole start-up sequence inside; null when the drive could not be
+// Keeps the instance and runs the whole start-up sequence inside; null when the drive could not be
 // opened (the window is gone again and the quit message is posted).
 HWND CreateTrayWindow(HINSTANCE instance);
 

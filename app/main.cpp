@@ -7,7 +7,6 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int) {
     if (previous)
         return 0;
-    gInstance = instance;
     if (!RegisterTrayWindowClass(instance))
         return 0;
     gTrayWindow = CreateTrayWindow(instance);

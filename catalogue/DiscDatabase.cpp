@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 #include "OrderText.h"
 
 static const char kFileName[] = "cdplayer.ini";
@@ -19,7 +18,6 @@ static std::string ReadValue(const std::string& section, const char* key, const 
 static void WriteValue(const std::string& section, const char* key, const std::string& value) {
     WritePrivateProfileStringA(section.c_str(), key, value.c_str(), kFileName);
 }
-
 
 namespace DiscDatabase {
 

@@ -9,7 +9,8 @@
 namespace DiscDatabase {
 
 // The disc check of load and save: a disc is present, is not one lone data
-// track and has no more tracks than a disc can hold. Computes the disc's identifier when it passes.
+// track and has no more tracks than a disc can hold. Computes the disc's
+// identifier when it passes.
 bool IdentifyDisc(CdAudioDevice& device, DiscId* id, int* trackCount);
 
 // Fills record for the disc in the drive, with defaults for what the file

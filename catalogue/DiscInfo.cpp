@@ -1,6 +1,5 @@
 #include "DiscInfo.h"
 
-
 DiscInfo gDiscInfo;
 
 void DiscInfo::reset() {

@@ -3,7 +3,6 @@
 
 #include "editor/PlaylistEditor.h"
 
-#include <cstring>
 #include <string>
 
 #include "catalogue/DiscInfo.h"
@@ -23,8 +22,8 @@ static std::string EntryText(HWND list, int index) {
     if (length <= 0)
         return std::string();
     std::string text((size_t)length + 1, '\0');
-    SendMessageA(list, LB_GETTEXT, (WPARAM)index, (LPARAM)&text[0]);
-    text.resize(strlen(text.c_str()));
+    LRESULT copied = SendMessageA(list, LB_GETTEXT, (WPARAM)index, (LPARAM)&text[0]);
+    text.resize(copied > 0 ? (size_t)copied : 0);
     return text;
 }
 
