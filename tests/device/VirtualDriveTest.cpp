@@ -13,6 +13,7 @@
 #include "tests/support/MessagePump.h"
 #include "tests/support/Process.h"
 #include "tests/support/VirtualDrive.h"
+#include "tools/vcd/ControlFile.h"
 
 namespace {
 
@@ -327,6 +328,20 @@ TEST(DiscChangeTool, ChangesTheDiscAndAnotherProcessReceivesTheVolumeHeader) {
     EXPECT_EQ(gDeviceChanges[0].deviceType, (DWORD)DBT_DEVTYP_VOLUME);
     EXPECT_EQ(gDeviceChanges[0].unitMask, 1u << 3);
     EXPECT_EQ(gDeviceChanges[1].event, (WPARAM)DBT_DEVICEARRIVAL);
+}
+
+// Control files are written by hand too: blanks, tabs, CRLF and comments.
+TEST(ControlFile, ReadsValuesWhateverTheBlanksAndLineEnds) {
+    DriveControl control =
+        ParseControl("# a comment\r\npresent=1\r\ntracks= 0:02:00 \t 4:00:00  x\r\n\r\ndata=  2\nleadout=8:00:00");
+    EXPECT_TRUE(control.present);
+    EXPECT_EQ(control.trackStarts, (std::vector<uint32_t>{150, 18000}));
+    EXPECT_EQ(control.dataTracks, (std::vector<bool>{false, true}));
+    EXPECT_EQ(control.leadOut, 36000u);
+
+    std::string text = SetControlValue("a=1\npresent=1\nb=2\npresent=0\n", "present", "0");
+    EXPECT_EQ(text, "a=1\npresent=0\nb=2\n");
+    EXPECT_EQ(SetControlValue(text, "speed", "5"), text + "speed=5\n");
 }
 
 }  // namespace
