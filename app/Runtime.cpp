@@ -39,3 +39,22 @@ void __throw_invalid_argument(const char*) {
     abort();
 }
 }  // namespace std
+
+// The runtime keeps its record of exceptions being handled per thread, in
+// emulated thread-local storage (2.5 KB). Only this program's one thread
+// throws, so one record will do. The layout is the runtime's own.
+namespace __cxxabiv1 {
+struct __cxa_eh_globals {
+    void* caughtExceptions;
+    unsigned int uncaughtExceptions;
+};
+
+extern "C" __cxa_eh_globals* __cxa_get_globals() noexcept {
+    static __cxa_eh_globals globals;
+    return &globals;
+}
+
+extern "C" __cxa_eh_globals* __cxa_get_globals_fast() noexcept {
+    return __cxa_get_globals();
+}
+}  // namespace __cxxabiv1
