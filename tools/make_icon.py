@@ -29,9 +29,9 @@ def pixel(x, y, size):
 
 
 def image(size, bpp):
-    colours = 1 << bpp
-    palette = VGA + [(g, g, g) for g in range(0, 256, 256 // (colours - 16))][: colours - 16] if colours > 16 else VGA
-    palette = palette[:colours] + [(0, 0, 0)] * (colours - len(palette))
+    # Both depths draw with the 16 colours above. The 8-bit images list only
+    # those (biClrUsed 16): 240 unused entries would cost 960 bytes each.
+    palette = VGA
     row_xor = ((size * bpp + 31) // 32) * 4
     row_and = ((size + 31) // 32) * 4
     xor = bytearray()
@@ -50,19 +50,20 @@ def image(size, bpp):
             if i is None:
                 m[x // 8] |= 0x80 >> (x % 8)
         mask += m
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, bpp, 0, len(xor) + len(mask), 0, 0, colours, 0)
+    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, bpp, 0, len(xor) + len(mask), 0, 0, len(palette), 0)
     pal = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in palette)
-    return header + pal + bytes(xor) + bytes(mask), colours
+    return header + pal + bytes(xor) + bytes(mask)
 
 
 def main(path):
-    images = [image(size, bpp) + (size, bpp) for size in (16, 32, 48) for bpp in (4, 8)]
+    images = [(image(size, bpp), size, bpp) for size in (16, 32, 48) for bpp in (4, 8)]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for data, colours, size, bpp in images:
-        out += struct.pack('<BBBBHHII', size, size, colours if colours < 256 else 0, 0, 1, bpp, len(data), offset)
+    for data, size, bpp in images:
+        # The directory names the depth: 16 colours, or 0 for 256.
+        out += struct.pack('<BBBBHHII', size, size, 16 if bpp == 4 else 0, 0, 1, bpp, len(data), offset)
         offset += len(data)
-    out += b''.join(data for data, *_ in images)
+    out += b''.join(data for data, _, _ in images)
     with open(path, 'wb') as f:
         f.write(out)
 

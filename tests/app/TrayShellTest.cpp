@@ -9,7 +9,9 @@
 #include <windows.h>
 #include <dbt.h>
 
+#include <cstring>
 #include <functional>
+#include <vector>
 
 #include "app/TrayMenu.h"
 #include "catalogue/DiscInfo.h"
@@ -300,6 +302,50 @@ TEST_F(TrayShellTest, TheTrackMenuIsRebuiltWhenThePlaylistDialogIsCancelled) {
     WhenDialogUp("Playlist", [](HWND dialog) { SendMessageA(dialog, WM_CLOSE, 0, 0); });
     Command(IDM_EDIT_PLAYLIST);
     EXPECT_EQ(TrackItems(), std::vector<std::string>{"Alpha*"});
+}
+
+// The icon's pixels as drawn on magenta, 0x00RRGGBB by row from the top.
+std::vector<DWORD> DrawnIcon(int size, UINT depthFlags) {
+    HICON icon = (HICON)LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SPINDLET), IMAGE_ICON, size,
+                                   size, depthFlags);
+    EXPECT_NE(icon, nullptr);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    std::vector<DWORD> pixels(size * size, 0xFF00FF);
+    memcpy(bits, pixels.data(), pixels.size() * 4);
+    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    memcpy(pixels.data(), bits, pixels.size() * 4);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    DestroyIcon(icon);
+    return pixels;
+}
+
+// Each image of both depths: clear corners and hole, a blue label, a grey
+// clamping ring. The 256-colour images list only the colours they use.
+TEST(TrayIcon, EveryImageDrawsTheDiscWithItsLabelRingAndHole) {
+    for (UINT depth : {UINT(LR_DEFAULTCOLOR), UINT(LR_VGACOLOR)}) {
+        for (int size : {16, 32, 48}) {
+            SCOPED_TRACE(testing::Message() << size << " pixels, flags " << depth);
+            std::vector<DWORD> pixels = DrawnIcon(size, depth);
+            auto at = [&](double dx) { return pixels[(size / 2) * size + int(size / 2 + dx * size / 2)] & 0xFFFFFF; };
+            EXPECT_EQ(pixels[0] & 0xFFFFFF, 0xFF00FFu);
+            EXPECT_EQ(at(0), 0xFF00FFu);
+            EXPECT_EQ(at(0.16), 0x808080u);
+            EXPECT_EQ(at(0.35), 0x0000FFu);
+            EXPECT_EQ(at(0.75), 0xC0C0C0u);
+        }
+    }
 }
 
 }  // namespace
