@@ -11,6 +11,7 @@ struct Samples {
     std::vector<double> values;
 
     void Add(double value) { values.push_back(value); }
+    double Min() const { return values.empty() ? 0 : *std::min_element(values.begin(), values.end()); }
     double Median() const {
         std::vector<double> sorted = values;
         std::sort(sorted.begin(), sorted.end());
@@ -19,8 +20,7 @@ struct Samples {
     void Print(const char* what, const char* unit) const {
         if (values.empty())
             return;
-        printf("  %-44s min %9.2f  median %9.2f  max %9.2f %s  (%zu runs)\n", what,
-               *std::min_element(values.begin(), values.end()), Median(),
+        printf("  %-44s min %9.2f  median %9.2f  max %9.2f %s  (%zu runs)\n", what, Min(), Median(),
                *std::max_element(values.begin(), values.end()), unit, values.size());
     }
 };
