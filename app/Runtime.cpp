@@ -1,7 +1,7 @@
 // The exe's own versions of a few runtime pieces, each far smaller than the
-// library's. Only a failed allocation is ever caught (around opening the
-// drive); every other error the library reports ends the program, as it
-// would with the library's versions, which nothing here catches.
+// library's. Exceptions are caught only around opening the drive, where a
+// failed allocation is one of them; every other error the library reports
+// ends the program, as it would with the library's versions.
 
 #include <cstdlib>
 #include <new>
