@@ -1,7 +1,5 @@
-# The product: 32-bit Windows, built alone. 32-bit code cannot run on the
-# build machines, so it is compiled and linked only. The win32 thread model
-# leaves out the pthread emulation the program never uses (30 KB); GoogleTest
-# needs the posix one, so the tests live in the x86_64 build.
+# The product: 32-bit Windows, built alone. The win32 thread model leaves
+# out the pthread emulation the program never uses (30 KB).
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
 set(THREAD_MODEL win32)

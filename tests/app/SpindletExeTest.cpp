@@ -30,7 +30,7 @@ protected:
     }
 
     void Launch() {
-        ASSERT_EQ(RunProcess("..\\spindlet.exe", &process), 0u);
+        ASSERT_EQ(RunProcess(ProgramUnderTest(), &process), 0u);
         ASSERT_TRUE(PumpUntil([&] { return (window = ProgramWindow()) != nullptr; }, 20000));
     }
 
@@ -153,7 +153,7 @@ TEST_F(SpindletExeTest, ADriveHeldElsewhereIsReportedAndTheProgramEndsCleanly) {
     ASSERT_EQ(RunProcess("hold_drive.exe SpindletExeTestDriveHeld 15000", &holder), 0u);
     ASSERT_EQ(WaitForSingleObject(ready, 20000), WAIT_OBJECT_0);
 
-    ASSERT_EQ(RunProcess("..\\spindlet.exe", &process), 0u);
+    ASSERT_EQ(RunProcess(ProgramUnderTest(), &process), 0u);
     HWND box = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (box = FindWindowA("#32770", "Spindlet Error")) != nullptr; }, 20000));
     char text[256] = "";

@@ -28,3 +28,11 @@ DWORD PumpUntilExit(HANDLE process, DWORD timeoutMs) {
     GetExitCodeProcess(process, &code);
     return code;
 }
+
+std::string ProgramUnderTest() {
+    char path[MAX_PATH] = "";
+    DWORD length = GetEnvironmentVariableA("SPINDLET_EXE", path, sizeof(path));
+    if (length == 0 || length >= sizeof(path))
+        return "..\\spindlet.exe";
+    return std::string("\"") + path + "\"";
+}

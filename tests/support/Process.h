@@ -9,6 +9,10 @@
 // gives 0, or -1 when it could not start.
 DWORD RunProcess(const std::string& commandLine, HANDLE* process = nullptr);
 
+// The command line that starts the spindlet.exe under test: SPINDLET_EXE
+// when set (the 32-bit product for the i686 tests), else this build's.
+std::string ProgramUnderTest();
+
 // Dispatches our messages while the process runs (a program that broadcasts
 // waits for every window to answer); its exit code, or -1 on time-out.
 DWORD PumpUntilExit(HANDLE process, DWORD timeoutMs = 20000);
