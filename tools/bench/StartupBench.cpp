@@ -1,7 +1,8 @@
 // Start-up of spindlet.exe beside the minimal tray program, alternating runs:
 // from CreateProcess to its window, and to ready for input
 // (WaitForInputIdle); and the peak working set of each.
-// Usage (in the test prefix, from build/x86_64/tests): wine64 startup_bench.exe [runs]
+// Usage (in the test prefix, from build/ARCH/tests): wine startup_bench.exe [runs]
+// SPINDLET_EXE names another spindlet.exe to start (the 32-bit product).
 
 #include <windows.h>
 #include <psapi.h>
@@ -61,7 +62,9 @@ static void RunOnce(Program& program) {
 
 int main(int argc, char** argv) {
     int runs = argc > 1 ? atoi(argv[1]) : 20;
-    Program spindlet = {"spindlet.exe", "..\\spindlet.exe", "SpindletClass", {}, {}, {}};
+    const char* exe = getenv("SPINDLET_EXE");
+    Program spindlet = {"spindlet.exe", exe ? std::string("\"") + exe + "\"" : "..\\spindlet.exe", "SpindletClass",
+                        {}, {}, {}};
     Program minimal = {"minimal tray program", "minimal_tray.exe", "MinimalTrayClass", {}, {}, {}};
     Program withDevice = {"minimal tray program with the CD device open", "minimal_tray_cd.exe", "MinimalTrayClass",
                           {}, {}, {}};

@@ -5,7 +5,8 @@ For each case the program starts, settles for a few seconds, and then its
 threads' context switches (wake-ups) and CPU time are read from /proc over
 SECONDS. The first thread is the program's own (it makes no others); any
 other thread of the process is the virtual drive's worker or Wine's.
-Usage: idle.py BUILD_DIR [SECONDS]   (scripts/bench runs it)
+Usage: idle.py BUILD_DIR [SECONDS] [64|32]   (scripts/bench runs it)
+32: the 32-bit product under 32-bit Wine, beside the i686 minimal program.
 """
 import os
 import subprocess
@@ -14,12 +15,15 @@ import time
 
 build = os.path.abspath(sys.argv[1])
 seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60
-wine = '/usr/lib/wine/wine64'
-tests = os.path.join(build, 'x86_64', 'tests')
+width = sys.argv[3] if len(sys.argv) > 3 else '64'
+wine = '/usr/lib/wine/wine' if width == '32' else '/usr/lib/wine/wine64'
+tests = os.path.join(build, 'i686-tests' if width == '32' else 'x86_64', 'tests')
+spindlet = os.path.join(build, 'i686', 'spindlet.exe') if width == '32' else '../spindlet.exe'
 folder = os.path.join(build, 'bench')
 os.makedirs(folder, exist_ok=True)
 control = os.path.join(folder, 'idle.control')
-env = dict(os.environ, WINEDEBUG='-all', VCD_CONTROL='Z:' + control.replace('/', '\\'))
+env = dict(os.environ, WINEDEBUG='-all', WINEPREFIX=os.path.join(build, 'wineprefix32' if width == '32' else 'wineprefix'),
+           VCD_CONTROL='Z:' + control.replace('/', '\\'))
 env.pop('VCD_LOG', None)
 TICKS = os.sysconf('SC_CLK_TCK')
 
@@ -89,10 +93,10 @@ with open(control, 'w') as f:
 print(f'idle over {seconds:g} s (context switches and CPU time from /proc):')
 measure('minimal tray program', 'minimal_tray.exe', 'MinimalTrayClass')
 set_autoplay(False)
-measure('spindlet.exe stopped (cued)', '../spindlet.exe', 'SpindletClass')
+measure('spindlet.exe stopped (cued)', spindlet, 'SpindletClass')
 set_autoplay(True)
-measure('spindlet.exe paused', '../spindlet.exe', 'SpindletClass', command=40003)
-measure('spindlet.exe playing a 10-minute track', '../spindlet.exe', 'SpindletClass')
+measure('spindlet.exe paused', spindlet, 'SpindletClass', command=40003)
+measure('spindlet.exe playing a 10-minute track', spindlet, 'SpindletClass')
 with open(control, 'w') as f:
     f.write('present=0\n')
-measure('spindlet.exe with no disc', '../spindlet.exe', 'SpindletClass')
+measure('spindlet.exe with no disc', spindlet, 'SpindletClass')
