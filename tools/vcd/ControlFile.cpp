@@ -59,6 +59,10 @@ DriveControl ParseControl(const std::string& text) {
             control.speed = atof(value.c_str()) > 0 ? atof(value.c_str()) : 1;
         } else if (key == "nonotify") {
             control.noNotify = atoi(value.c_str()) != 0;
+        } else if (key == "failplay") {
+            control.failPlay = atoi(value.c_str()) != 0;
+        } else if (key == "latereport") {
+            control.lateReportMs = (uint32_t)strtoul(value.c_str(), nullptr, 10);
         } else if (key == "busy") {
             control.busy = atoi(value.c_str()) != 0;
         } else if (key == "nodevice") {

@@ -15,6 +15,9 @@
 //                        must be other than the lead-out's
 //   speed=1              play speed; 1000 plays a 4-minute track in 0.24 s
 //   nonotify=1           never report the successful end of a play
+//   latereport=300       report it this many ms after the play ended (the
+//                        mode says stopped meanwhile)
+//   failplay=1           a running play fails at once (MCI_NOTIFY_FAILURE)
 //   busy=1               another program holds the device
 //   nodevice=1           there is no CD audio device
 // Nonsense, as a broken driver might answer:
@@ -30,6 +33,8 @@ struct DriveControl {
     int64_t lengthMs = -1;              // -1: from the lead-out
     double speed = 1;
     bool noNotify = false;
+    uint32_t lateReportMs = 0;
+    bool failPlay = false;
     bool busy = false;
     bool noDevice = false;
     int64_t reportedTracks = -1;  // -1: the real count

@@ -433,9 +433,25 @@ private:
     void FinishPlay() {
         position = playTo;
         mode = Mode::Stopped;
-        if (notifyPending && !control.noNotify)
+        if (notifyPending && !control.noNotify && control.lateReportMs) {
+            lateWindow = notifyWindow;
+            lateAt = GetTickCount64() + control.lateReportMs;
+        } else if (notifyPending && !control.noNotify) {
             Notify(notifyWindow, MCI_NOTIFY_SUCCESSFUL);
+        }
         notifyPending = false;
+    }
+
+    // The late success report, once its time has come; how long until then.
+    DWORD PostLateReport() {
+        if (!lateWindow)
+            return INFINITE;
+        ULONGLONG now = GetTickCount64();
+        if (now < lateAt)
+            return DWORD(lateAt - now);
+        Notify(lateWindow, MCI_NOTIFY_SUCCESSFUL);
+        lateWindow = nullptr;
+        return INFINITE;
     }
 
     // A change notification on the control file's folder, so that the worker
@@ -465,10 +481,10 @@ private:
         DWORD handleCount = change == INVALID_HANDLE_VALUE ? 1 : 2;
         Lock();
         while (!quit) {
-            DWORD wait = INFINITE;
+            DWORD wait = PostLateReport();
             if (mode == Mode::Playing) {
                 control = ReadControl();
-                if (!control.present) {
+                if (!control.present || control.failPlay) {
                     EndPlay(MCI_NOTIFY_FAILURE);
                     continue;
                 }
@@ -478,7 +494,8 @@ private:
                     continue;
                 }
                 double remaining = (playTo - now) * 1000.0 / kFramesPerSecond / control.speed;
-                wait = remaining < kPollMs || handleCount == 2 ? DWORD(remaining) + 1 : kPollMs;
+                DWORD untilEnd = remaining < kPollMs || handleCount == 2 ? DWORD(remaining) + 1 : kPollMs;
+                wait = untilEnd < wait ? untilEnd : wait;
             }
             Unlock();
             if (WaitForMultipleObjects(handleCount, handles, FALSE, wait) == WAIT_OBJECT_0 + 1)
@@ -509,6 +526,8 @@ private:
     ULONGLONG playStarted = 0;
     HWND notifyWindow = nullptr;
     bool notifyPending = false;
+    HWND lateWindow = nullptr;  // a success report still to be posted
+    ULONGLONG lateAt = 0;
 };
 
 // The drives this process opened, by device ID.
