@@ -100,3 +100,58 @@ measure('spindlet.exe playing a 10-minute track', spindlet, 'SpindletClass')
 with open(control, 'w') as f:
     f.write('present=0\n')
 measure('spindlet.exe with no disc', spindlet, 'SpindletClass')
+
+
+def between_tracks(tracks=8, seconds_each=3):
+    """A playlist on a drive silent at the end of a play, in real time: from
+    each play's end to the next play in the drive's log, and the program's
+    wake-ups per track."""
+    starts = ' '.join(f'0:{2 + seconds_each * i:02d}:00' for i in range(tracks))
+    with open(control, 'w') as f:
+        f.write(f'present=1\ntracks={starts}\nleadout=0:{2 + seconds_each * tracks:02d}:00\nspeed=1\nnonotify=1\n')
+    log = os.path.join(folder, 'gaps.log')
+    if os.path.exists(log):
+        os.remove(log)
+    set_autoplay(True)
+    run_env = dict(env, VCD_LOG='Z:' + log.replace('/', '\\'), VCD_LOG_TIMES='1')
+    process = subprocess.Popen([wine, spindlet], env=run_env, cwd=tests, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    pid = find_pid(os.path.basename(spindlet))
+    before = threads(pid)
+
+    def lines():
+        try:
+            with open(log) as f:
+                return f.read().splitlines()
+        except OSError:
+            return []
+    deadline = time.time() + tracks * seconds_each + 30
+    while time.time() < deadline and sum(line.startswith('ended') for line in lines()) < tracks:
+        time.sleep(0.2)
+    after = threads(pid)
+    wine_run('post_command.exe', 'SpindletClass', '40008')
+    process.wait(timeout=30)
+    gaps, ended = [], None
+    for line in lines():
+        at = int(line.rsplit(' at=', 1)[1]) if ' at=' in line else None
+        if line.startswith('ended'):
+            ended = at
+        elif line.startswith('play ') and ended is not None:
+            gaps.append(at - ended)
+            ended = None
+    switches = after.get(pid, (0, 0))[0] - before.get(pid, (0, 0))[0]
+    # Each wake-up of the fallback's timer asks the mode once (MCI_STATUS_MODE
+    # is item 4); a silent drive posts nothing else at the end of a play.
+    checks = sum(line.startswith('status ') and ' item=4 ' in line for line in lines())
+    print(f'between tracks on a silent drive ({tracks} tracks of {seconds_each} s, real time):')
+    if len(gaps) > 1:
+        rest = sorted(gaps[1:])
+        print(f'  first end (the drive not yet known to be silent): {gaps[0]} ms')
+        print(f'  later ends: min {rest[0]} ms, median {rest[len(rest) // 2]} ms, max {rest[-1]} ms')
+    else:
+        print(f'  gaps: {gaps}')
+    print(f'  wake-ups of the program (its mode checks): {checks / tracks:.1f} per track;'
+          f' context switches of its thread, server calls of each play included: {switches / tracks:.0f} per track')
+
+
+between_tracks()

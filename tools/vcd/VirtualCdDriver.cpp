@@ -28,6 +28,13 @@ std::string EnvironmentValue(const char* name) {
     return length > 0 && length < sizeof(value) ? std::string(value, length) : std::string();
 }
 
+// VCD_LOG_TIMES=1 (for benchmarks) adds the time to each line, and a line
+// "ended" where a play runs to its end.
+bool LogTimes() {
+    static bool times = !EnvironmentValue("VCD_LOG_TIMES").empty();
+    return times;
+}
+
 void Log(const char* format, ...) {
     static std::string path = EnvironmentValue("VCD_LOG");
     if (path.empty())
@@ -35,10 +42,12 @@ void Log(const char* format, ...) {
     char line[512];
     va_list args;
     va_start(args, format);
-    int length = vsnprintf(line, sizeof(line) - 1, format, args);
+    int length = vsnprintf(line, sizeof(line) - 40, format, args);
     va_end(args);
-    if (length < 0 || length > (int)sizeof(line) - 2)
-        length = (int)sizeof(line) - 2;
+    if (length < 0 || length > (int)sizeof(line) - 41)
+        length = (int)sizeof(line) - 41;
+    if (LogTimes())
+        length += snprintf(line + length, 40, " at=%llu", (unsigned long long)GetTickCount64());
     line[length++] = '\n';
     // Opened per line and shared, so that a test reads it while we run and
     // two processes on one drive append to the same log.
@@ -433,6 +442,8 @@ private:
     void FinishPlay() {
         position = playTo;
         mode = Mode::Stopped;
+        if (LogTimes())
+            Log("ended");
         if (notifyPending && !control.noNotify && control.lateReportMs) {
             lateWindow = notifyWindow;
             lateAt = GetTickCount64() + control.lateReportMs;
