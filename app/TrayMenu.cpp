@@ -62,6 +62,18 @@ static void InsertItem(HMENU menu, UINT position, UINT id, UINT type, UINT state
     InsertMenuItemA(menu, position, TRUE, &item);
 }
 
+// A menu takes "&" as the mark of a mnemonic; "&&" shows one "&", so the
+// name appears as stored ("Rock & Roll").
+std::string MenuItemText(const std::string& name) {
+    std::string text;
+    for (char c : name) {
+        text += c;
+        if (c == '&')
+            text += '&';
+    }
+    return text;
+}
+
 void RebuildTrackMenu(HWND window) {
     HMENU menu = TrackMenu(window);
     while (GetMenuItemCount(menu) > 0)
@@ -72,5 +84,5 @@ void RebuildTrackMenu(HWND window) {
     }
     for (size_t k = 0; k < gDiscInfo.playlist.size(); k++)
         InsertItem(menu, UINT(k), UINT(IDM_FIRST_ENTRY + k), MFT_STRING | MFT_RADIOCHECK, MFS_ENABLED,
-                   gDiscInfo.TrackName(gDiscInfo.playlist[k]));
+                   MenuItemText(gDiscInfo.TrackName(gDiscInfo.playlist[k])));
 }

@@ -48,12 +48,30 @@ static void RemoveTrayIcon(HWND window) {
     Shell_NotifyIconA(NIM_DELETE, &icon);
 }
 
+// The box of each kind already open is brought to the front instead of a
+// second one: two editors would share the editor's one working copy.
+static bool BringToFront(HWND open) {
+    if (open)
+        SetForegroundWindow(open);
+    return open != nullptr;
+}
+
+static const char kAboutCaption[] = "About Spindlet";
+
+// Ours: another program's box of that caption is none of our business.
+static HWND OpenAboutBox() {
+    HWND box = FindWindowA("#32770", kAboutCaption);
+    return box && GetWindowThreadProcessId(box, nullptr) == GetCurrentThreadId() ? box : nullptr;
+}
+
 static void ShowAboutBox(HWND window) {
+    if (BringToFront(OpenAboutBox()))
+        return;
     MessageBoxA(window,
                 "Spindlet " SPINDLET_VERSION "\n"
                 "Copyright (C) 2026 Quillfen Software.\n"
                 "All rights reserved.",
-                "About Spindlet", MB_OK);
+                kAboutCaption, MB_OK);
 }
 
 static LRESULT OnCreate(HWND window) {
@@ -83,6 +101,33 @@ static void OnDestroy(HWND window) {
     PostQuitMessage(0);
 }
 
+// The disc in the drive may be another: its record, the player and the
+// track menu start afresh, as on any volume change.
+static void ReloadDisc(HWND window) {
+    DiscDatabase::load(*gDevice, gDiscInfo);
+    PlayerController::OnVolumeChange(Autoplay);
+    RebuildTrackMenu(window);
+}
+
+// Exit may be chosen from the icon while a dialog is open: the window is then
+// gone when the dialog's loop returns, and the edits with it, as on Cancel.
+static void OnEditPlaylist(HWND window) {
+    if (BringToFront(PlaylistEditorWindow()))
+        return;
+    bool otherDisc = RunPlaylistEditor(gInstance, window);
+    if (!IsWindow(window) || !gDevice)
+        return;
+    if (otherDisc)
+        ReloadDisc(window);
+    else
+        RebuildTrackMenu(window);
+}
+
+static void OnPreferences(HWND window) {
+    if (!BringToFront(PrefsDialogWindow()))
+        DialogBoxParamA(gInstance, MAKEINTRESOURCEA(IDD_PREFS), window, PrefsDialogProc, 0);
+}
+
 static void OnCommand(HWND window, UINT id) {
     switch (id) {
     case IDM_PLAY: PlayerController::Play(); break;
@@ -90,14 +135,9 @@ static void OnCommand(HWND window, UINT id) {
     case IDM_STOP: PlayerController::Stop(); break;
     case IDM_NEXT: PlayerController::NextTrack(); break;
     case IDM_PREVIOUS: PlayerController::PreviousTrack(); break;
-    case IDM_EDIT_PLAYLIST:
-        RunPlaylistEditor(gInstance, window);
-        RebuildTrackMenu(window);
-        break;
+    case IDM_EDIT_PLAYLIST: OnEditPlaylist(window); break;
     case IDM_EXIT: DestroyWindow(window); break;
-    case IDM_PREFERENCES:
-        DialogBoxParamA(gInstance, MAKEINTRESOURCEA(IDD_PREFS), window, PrefsDialogProc, 0);
-        break;
+    case IDM_PREFERENCES: OnPreferences(window); break;
     case IDM_ABOUT: ShowAboutBox(window); break;
     default:
         if (id >= IDM_FIRST_ENTRY)
@@ -113,9 +153,7 @@ static void OnDeviceChange(HWND window, WPARAM event, LPARAM lParam) {
         return;
     if (!header || header->dbch_devicetype != DBT_DEVTYP_VOLUME || !gDevice)
         return;
-    DiscDatabase::load(*gDevice, gDiscInfo);
-    PlayerController::OnVolumeChange(Autoplay);
-    RebuildTrackMenu(window);
+    ReloadDisc(window);
 }
 
 static void OnTrayIcon(HWND window, LPARAM lParam) {

@@ -67,10 +67,22 @@ void save(CdAudioDevice& device, const DiscInfo& record) {
         save(record, id);
 }
 
+// Deleting first drops keys this program does not write, other players' too.
+// A merged file can hold the section more than once, and the profile
+// functions delete only the first copy: delete until none is left.
+static void DeleteSection(const std::string& section) {
+    const int kMostCopies = 64;
+    for (int copy = 0; copy < kMostCopies; copy++) {
+        WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, kFileName);
+        char keys[4] = "";
+        if (GetPrivateProfileStringA(section.c_str(), nullptr, "", keys, sizeof(keys), kFileName) == 0)
+            return;
+    }
+}
+
 void save(const DiscInfo& record, DiscId id) {
     std::string section = FormatDiscId(id);
-    // Deleting first drops keys this program does not write, other players' too.
-    WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, kFileName);
+    DeleteSection(section);
     WriteValue(section, "EntryType", "1");
     WriteValue(section, "artist", record.artist);
     WriteValue(section, "title", record.title);

@@ -9,12 +9,15 @@
 namespace PC = PlayerController;
 
 // Only one editor exists at a time, so its state is static.
+static HWND gEditorDialog = nullptr;
 static HWND gPlaylistPage = nullptr;
 static HWND gTrackNamesPage = nullptr;
 static bool gTwoTabs = false;
 // The disc the working copy describes, as the last load identified it.
 static DiscId gOpenedId = 0;
 static bool gOpenedIdKnown = false;
+// OK found another disc, or none, in the drive.
+static bool gOtherDiscAtOk = false;
 
 static DiscInfo& WorkingCopy() {
     static DiscInfo copy;
@@ -34,6 +37,8 @@ static HWND CreatePage(HWND dialog, int templateId, DLGPROC procedure) {
 }
 
 static void OnInitDialog(HWND dialog) {
+    gEditorDialog = dialog;
+    gOtherDiscAtOk = false;
     // The playlist may be changed only while nothing plays or is paused.
     gTwoTabs = !PC::playing && !PC::paused;
     HWND tabs = GetDlgItem(dialog, IDC_PLAYLIST_TABS);
@@ -59,22 +64,32 @@ static void OnTabChange(HWND dialog) {
     ShowWindow(shown, SW_SHOWNORMAL);
 }
 
-// The copy goes to the disc it was made for. If another disc, or none, is
-// in the drive now, gDiscInfo already describes that one and stays; the
-// edits are still kept in their own disc's section.
+// The copy goes to the disc it was made for. The record is then loaded back
+// from the file, so that it and the track menu show what was saved (the
+// order text holds at most 88 entries). If another disc, or none, is in the
+// drive now, the copy is still kept in its own disc's section; and when the
+// record still describes the disc that left (no broadcast told of the
+// change), the caller loads the record of what is in the drive.
 static void CommitWorkingCopy() {
     const DiscInfo& copy = WorkingCopy();
-    DiscId current = 0;
+    DiscId current = 0, loaded = 0;
     int trackCount = 0;
-    bool sameDisc = gOpenedIdKnown && gDevice && DiscDatabase::IdentifyDisc(*gDevice, &current, &trackCount) &&
-                    current == gOpenedId;
-    if (sameDisc) {
+    // On a large cdplayer.ini the profile functions take seconds.
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
+    bool discKnown = gDevice && DiscDatabase::IdentifyDisc(*gDevice, &current, &trackCount);
+    bool loadedKnown = DiscDatabase::LastLoadedId(&loaded);
+    bool recordCurrent = discKnown ? loadedKnown && loaded == current : !loadedKnown;
+    if (gOpenedIdKnown && discKnown && current == gOpenedId && recordCurrent) {
         gDiscInfo = copy;
         DiscDatabase::save(copy, current);
+        DiscDatabase::load(*gDevice, gDiscInfo);
         PC::OnPlaylistChanged();
-    } else if (gOpenedIdKnown) {
-        DiscDatabase::save(copy, gOpenedId);
+    } else {
+        if (gOpenedIdKnown)
+            DiscDatabase::save(copy, gOpenedId);
+        gOtherDiscAtOk = !recordCurrent;
     }
+    SetCursor(previous);
 }
 
 static void OnOk(HWND dialog) {
@@ -113,6 +128,7 @@ INT_PTR CALLBACK PlaylistEditorDialog(HWND dialog, UINT message, WPARAM wParam, 
         DestroyWindow(gPlaylistPage);
         DestroyWindow(gTrackNamesPage);
         gPlaylistPage = gTrackNamesPage = nullptr;
+        gEditorDialog = nullptr;
         return TRUE;
     }
     return FALSE;
@@ -124,6 +140,10 @@ typedef BOOL(WINAPI* InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
 // exist before. comctl32 is loaded only then, and stays: a player that is
 // never edited does not carry it (3 MB of memory under Wine).
 static void RegisterCommonControls() {
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
     HMODULE comctl32 = LoadLibraryA("comctl32.dll");
     InitCommonControlsExProc init =
         (InitCommonControlsExProc)(void (*)())GetProcAddress(comctl32, "InitCommonControlsEx");
@@ -134,7 +154,12 @@ static void RegisterCommonControls() {
         init(&classes);
 }
 
-void RunPlaylistEditor(HINSTANCE instance, HWND owner) {
+bool RunPlaylistEditor(HINSTANCE instance, HWND owner) {
     RegisterCommonControls();
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_PLAYLIST), owner, PlaylistEditorDialog, 0);
+    return gOtherDiscAtOk;
+}
+
+HWND PlaylistEditorWindow() {
+    return gEditorDialog;
 }

@@ -104,7 +104,14 @@ static void SetChecked(HWND dialog, int id, bool checked) {
     SendDlgItemMessageA(dialog, id, BM_SETCHECK, checked ? 1 : 0, 0);
 }
 
+static HWND gPrefsDialog = nullptr;
+
+HWND PrefsDialogWindow() {
+    return gPrefsDialog;
+}
+
 static void OnPrefsInit(HWND dialog) {
+    gPrefsDialog = dialog;
     SetChecked(dialog, IDC_PREFS_LCLICK, LClickMenu);
     SetChecked(dialog, IDC_PREFS_AUTOPLAY, Autoplay);
     SetChecked(dialog, IDC_PREFS_STARTUP, StartsWithWindows());
@@ -131,6 +138,9 @@ INT_PTR CALLBACK PrefsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return TRUE;
     case WM_CLOSE:
         EndDialog(dialog, 0);
+        return TRUE;
+    case WM_DESTROY:
+        gPrefsDialog = nullptr;
         return TRUE;
     }
     return FALSE;

@@ -15,3 +15,5 @@ void WriteSettings();
 
 // Dialog 104: the two flags and the start-with-Windows value.
 INT_PTR CALLBACK PrefsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The open Preferences dialog, or null.
+HWND PrefsDialogWindow();

@@ -348,4 +348,20 @@ TEST(TrayIcon, EveryImageDrawsTheDiscWithItsLabelRingAndHole) {
     }
 }
 
+// Names with "&" show as stored: no character after one becomes a mnemonic
+// that a key press would choose.
+TEST_F(TrayShellTest, TrackNamesWithAmpersandsAreShownAsStoredAndChooseNothingByKey) {
+    WriteSection(ThreeTrackSection(), "Artist", "Title", {"Rock &Roll", "A && B", "Tail &"}, "2 1 0");
+    Start(false);
+    EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Tail &&*", "A &&&& B", "Rock &&Roll"}));
+    drive.ClearLog();
+    ClickIcon(WM_LBUTTONUP, [&](HMENU) {
+        PostKey(WM_CHAR, 'r');
+        PostKey(WM_CHAR, 'b');
+        PostKey(WM_KEYDOWN, VK_ESCAPE);
+    });
+    EXPECT_TRUE(drive.Log({"seek", "play"}).empty());
+    EXPECT_EQ(PC::cursor, 0u);
+}
+
 }  // namespace

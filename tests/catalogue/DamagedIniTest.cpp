@@ -8,10 +8,14 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "tests/support/Stage.h"
 #include "tests/support/VirtualDrive.h"
+#include "tools/vcd/ControlFile.h"
 
 namespace {
 
@@ -127,6 +131,46 @@ TEST_F(DamagedIniTest, SavingOneDiscKeepsEveryOtherSectionWhole) {
         EXPECT_EQ(IniValue(others[k], "0"), "a" + std::to_string(number)) << others[k];
         EXPECT_EQ(IniValue(others[k], "order"), "2 1 0") << others[k];
         EXPECT_EQ(IniValue(others[k], "numplay"), "3") << others[k];
+    }
+}
+
+// A merged file holding the disc's section two or three times, with other
+// sections between the copies: after a save there is one copy, with exactly
+// the keys a save writes, and the next load gives back what was saved.
+TEST_F(DamagedIniTest, ASectionHeldSeveralTimesIsSavedAsOne) {
+    for (int copies : {2, 3}) {
+        SCOPED_TRACE(copies);
+        std::string bytes = "[Before]\r\nkeep=1\r\n";
+        for (int copy = 0; copy < copies; copy++)
+            bytes += Header() + "\r\norder=2 0 1\r\nforeign" + std::to_string(copy) + "=other player\r\n0=Old\r\n" +
+                     "[Between" + std::to_string(copy) + "]\r\nkeep=1\r\n";
+        DiscInfo record = LoadFrom(bytes);
+        record.artist = "Merged";
+        record.trackNames = {"One", "Two", "Three"};
+        record.playlist = {2, 2, 1};
+        DiscDatabase::save(*device, record);
+
+        std::string text;
+        ReadTextFile(IniPath().c_str(), &text);
+        size_t first = text.find(Header());
+        ASSERT_NE(first, std::string::npos);
+        EXPECT_EQ(text.find(Header(), first + 1), std::string::npos) << text;
+        char keys[512] = {};
+        DWORD length = GetPrivateProfileStringA(section.c_str(), nullptr, "", keys, sizeof(keys), IniPath().c_str());
+        std::vector<std::string> names;
+        for (const char* key = keys; key < keys + length && *key; key += strlen(key) + 1)
+            names.push_back(key);
+        EXPECT_EQ(names, (std::vector<std::string>{"EntryType", "artist", "title", "numtracks", "0", "1", "2", "order",
+                                                   "numplay"}));
+        for (const char* other : {"Before", "Between0", "Between1"})
+            EXPECT_EQ(IniValue(other, "keep"), "1") << other;
+
+        DiscInfo loaded;
+        DiscDatabase::load(*device, loaded);
+        EXPECT_EQ(loaded.artist, "Merged");
+        EXPECT_EQ(loaded.title, record.title);
+        EXPECT_EQ(loaded.trackNames, record.trackNames);
+        EXPECT_EQ(loaded.playlist, (std::vector<int>{2, 2, 1}));
     }
 }
 

@@ -1,0 +1,255 @@
+// The Playlist and Preferences dialogs of the real spindlet.exe, opened from
+// its window while the icon and the drive go on reaching it: one dialog of
+// each kind, Exit while one is open, track ends and disc changes meanwhile,
+// and what OK leaves in the record and the file.
+
+#include "resources/resource.h"
+#include "tests/app/ExeFixture.h"
+#include "tools/vcd/ControlFile.h"
+
+namespace {
+
+const char kPlaylist[] = "Playlist";
+const char kPrefs[] = "Prefs";
+const char kAbout[] = "About Spindlet";
+
+class DialogExeTest : public SpindletExeTest {
+protected:
+    // Autoplay on a disc that plays for minutes: the one-tab editor.
+    void StartPlaying(const char* speed = "speed=1\n") {
+        SetFlags(true, true);
+        drive.Control(DiscControl(kThreeTrackStarts, kThreeTrackLeadOut, speed));
+        Launch();
+        ASSERT_TRUE(PumpUntil([&] { return PlayedTracks().size() == 1; }));
+    }
+
+    void StartStopped() {
+        SetFlags(true, false);
+        Launch();
+    }
+
+    std::vector<HWND> Dialogs(const char* caption) const {
+        std::vector<HWND> found;
+        for (HWND dialog = nullptr; (dialog = FindWindowExA(nullptr, dialog, "#32770", caption));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(dialog, &owner);
+            if (owner == GetProcessId(process) && IsWindowVisible(dialog))
+                found.push_back(dialog);
+        }
+        return found;
+    }
+
+    HWND Open(UINT command, const char* caption) {
+        PostMessageA(window, WM_COMMAND, command, 0);
+        HWND dialog = nullptr;
+        PumpUntil([&] { return !Dialogs(caption).empty() && (dialog = Dialogs(caption)[0]); });
+        PumpFor(200);
+        return dialog;
+    }
+
+    void Press(HWND dialog, int button) {
+        PostMessageA(dialog, WM_COMMAND, button, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
+    }
+
+    // A control of the dialog or of one of its pages.
+    static HWND Control(HWND dialog, int id) {
+        if (HWND control = GetDlgItem(dialog, id))
+            return control;
+        for (HWND page = nullptr; (page = FindWindowExA(dialog, page, "#32770", nullptr));)
+            if (HWND control = GetDlgItem(page, id))
+                return control;
+        return nullptr;
+    }
+
+    static std::string Text(HWND control) {
+        char text[256] = "";
+        SendMessageA(control, WM_GETTEXT, sizeof(text), (LPARAM)text);
+        return text;
+    }
+
+    static void SetText(HWND control, const char* text) { SendMessageA(control, WM_SETTEXT, 0, (LPARAM)text); }
+
+    void ExitAndExpectCleanEnd() {
+        PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+        EXPECT_EQ(ExitCode(), 0u);
+    }
+};
+
+TEST_F(DialogExeTest, EditPlaylistChosenTwiceOpensOneDialogWhoseOkSavesItsEdits) {
+    StartPlaying();
+    HWND dialog = Open(IDM_EDIT_PLAYLIST, kPlaylist);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageA(window, WM_COMMAND, IDM_EDIT_PLAYLIST, 0);
+    PumpFor(500);
+    EXPECT_EQ(Dialogs(kPlaylist).size(), 1u);
+    SetText(Control(dialog, IDC_ARTIST), "Edited");
+    Press(dialog, IDOK);
+    EXPECT_EQ(IniValue(ThreeTrackSection(), "artist"), "Edited");
+    ExitAndExpectCleanEnd();
+}
+
+TEST_F(DialogExeTest, PreferencesChosenTwiceOpensOneDialog) {
+    StartStopped();
+    HWND dialog = Open(IDM_PREFERENCES, kPrefs);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageA(window, WM_COMMAND, IDM_PREFERENCES, 0);
+    PumpFor(500);
+    EXPECT_EQ(Dialogs(kPrefs).size(), 1u);
+    SendMessageA(Control(dialog, IDC_PREFS_LCLICK), BM_SETCHECK, BST_UNCHECKED, 0);
+    Press(dialog, IDOK);
+    ExitAndExpectCleanEnd();
+    EXPECT_EQ(StoredFlag("LClickMenu"), 0);
+}
+
+// Exit from the icon while a dialog is open: the program ends as Exit always
+// does, and the dialog's edits go as on Cancel.
+TEST_F(DialogExeTest, ExitWhileADialogIsOpenEndsCleanlyAndDropsItsEdits) {
+    const struct {
+        UINT command;
+        const char* caption;
+    } dialogs[] = {{IDM_EDIT_PLAYLIST, kPlaylist}, {IDM_PREFERENCES, kPrefs}, {IDM_ABOUT, kAbout}};
+    for (const auto& each : dialogs) {
+        SCOPED_TRACE(each.caption);
+        drive.ClearLog();
+        StartPlaying();
+        HWND dialog = Open(each.command, each.caption);
+        ASSERT_NE(dialog, nullptr);
+        if (HWND artist = Control(dialog, IDC_ARTIST))
+            SetText(artist, "Dropped");
+        if (HWND lclick = Control(dialog, IDC_PREFS_LCLICK))
+            SendMessageA(lclick, BM_SETCHECK, BST_UNCHECKED, 0);
+        drive.ClearLog();
+        ExitAndExpectCleanEnd();
+        EXPECT_EQ(Commands(), (std::vector<std::string>{"stop", "close"}));
+        EXPECT_EQ(IniValue(ThreeTrackSection(), "artist"), "Artist");
+        EXPECT_EQ(StoredFlag("LClickMenu"), 1);
+    }
+}
+
+TEST_F(DialogExeTest, TrackEndsAndADiscChangeGoOnWhileEachDialogIsOpen) {
+    for (const char* caption : {kPlaylist, kPrefs}) {
+        SCOPED_TRACE(caption);
+        WriteSection(ThreeTrackSection(), "Artist", "Title", {"Alpha", "Beta", "Gamma"}, "2 0 1");
+        drive.ClearLog();
+        StartPlaying("speed=60\n");  // one second a track
+        HWND dialog = Open(caption == kPlaylist ? IDM_EDIT_PLAYLIST : IDM_PREFERENCES, caption);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(PumpUntil([&] { return PlayedTracks().size() >= 2; }));
+        EXPECT_EQ(PlayedTracks()[1], 1);
+        drive.ClearLog();
+        EXPECT_EQ(drive.ChangeDisc("insert \"tracks=0:02:00 4:00:00\" leadout=9:00:00 speed=1"), 0u);
+        ASSERT_TRUE(PumpUntil([&] { return PlayedTracks().size() == 1; }));
+        if (caption == kPlaylist)
+            SetText(Control(dialog, IDC_ARTIST), "Edited");
+        Press(dialog, IDOK);
+        PumpFor(500);
+        // The edits went to the disc they were made for; the new disc plays on.
+        if (caption == kPlaylist) {
+            EXPECT_EQ(IniValue(ThreeTrackSection(), "artist"), "Edited");
+        }
+        EXPECT_EQ(PlayedTracks(), std::vector<int>{1});
+        ExitAndExpectCleanEnd();
+    }
+}
+
+// Another disc put in without a broadcast while the dialog is open: after
+// OK the program describes the disc in the drive, not the one that left.
+TEST_F(DialogExeTest, ADiscExchangedUnannouncedIsLoadedAfterOk) {
+    StartPlaying();
+    HWND dialog = Open(IDM_EDIT_PLAYLIST, kPlaylist);
+    ASSERT_NE(dialog, nullptr);
+    SetText(Control(dialog, IDC_ARTIST), "Edited");
+    drive.Control("present=1\ntracks=0:02:00 4:00:00\nleadout=9:00:00\nspeed=1\n");
+    drive.ClearLog();
+    Press(dialog, IDOK);
+    EXPECT_EQ(IniValue(ThreeTrackSection(), "artist"), "Edited");
+    EXPECT_TRUE(PumpUntil([&] { return PlayedTracks() == std::vector<int>{1}; }));  // autoplay of the new disc
+    dialog = Open(IDM_EDIT_PLAYLIST, kPlaylist);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Text(Control(dialog, IDC_ARTIST)), "Unknown Artist");
+    Press(dialog, IDCANCEL);
+    ExitAndExpectCleanEnd();
+}
+
+// 99 tracks: the order text holds 88 entries, and so do the record and the
+// next opening after an OK with nothing changed.
+TEST_F(DialogExeTest, AfterOkTheRecordHoldsWhatTheFileHoldsOnADiscOf99Tracks) {
+    std::string starts;
+    for (int second = 2; second < 2 + 2 * 99; second += 2)
+        starts += std::to_string(second / 60) + ":" + std::to_string(second % 60) + ":00 ";
+    DeleteFileA(IniPath().c_str());
+    drive.Control(DiscControl(starts, "3:20:00"));
+    StartStopped();
+    HWND dialog = Open(IDM_EDIT_PLAYLIST, kPlaylist);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(SendMessageA(Control(dialog, IDC_PLAYLIST_LIST), LB_GETCOUNT, 0, 0), 99);
+    Press(dialog, IDOK);
+    dialog = Open(IDM_EDIT_PLAYLIST, kPlaylist);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(SendMessageA(Control(dialog, IDC_PLAYLIST_LIST), LB_GETCOUNT, 0, 0), 88);
+    Press(dialog, IDCANCEL);
+    ExitAndExpectCleanEnd();
+}
+
+// A merged cdplayer.ini with the disc's section twice: OK leaves one copy,
+// holding what the save wrote, and the next start reads the new playlist.
+TEST_F(DialogExeTest, ADiscsSectionHeldTwiceIsSavedAsOne) {
+    std::string header = "[" + ThreeTrackSection() + "]\r\n";
+    ReplaceTextFile(IniPath().c_str(), header + "order=0\r\nforeign=1\r\n[Other]\r\nkeep=1\r\n" + header +
+                                           "order=1\r\nforeign=2\r\n");
+    StartStopped();
+    HWND dialog = Open(IDM_EDIT_PLAYLIST, kPlaylist);
+    ASSERT_NE(dialog, nullptr);
+    SendMessageA(Control(dialog, IDC_PLAYLIST_RESET), BM_CLICK, 0, 0);  // every track once
+    Press(dialog, IDOK);
+    std::string text;
+    ReadTextFile(IniPath().c_str(), &text);
+    EXPECT_EQ(text.find(header), text.rfind(header)) << text;
+    EXPECT_EQ(IniValue(ThreeTrackSection(), "order"), "0 1 2");
+    EXPECT_EQ(IniValue(ThreeTrackSection(), "foreign"), "(missing)");
+    EXPECT_EQ(IniValue("Other", "keep"), "1");
+    ExitAndExpectCleanEnd();
+
+    drive.ClearLog();
+    SetFlags(true, true);
+    Launch();
+    ASSERT_TRUE(PumpUntil([&] { return !PlayedTracks().empty(); }));
+    EXPECT_EQ(PlayedTracks()[0], 1);
+    ExitAndExpectCleanEnd();
+}
+
+// A save into a large cdplayer.ini takes a while: another cursor shows for
+// it, and the one before comes back. (Under Wine another process sees only
+// the cursor's handle, not its image.)
+TEST_F(DialogExeTest, ALongSaveShowsAnotherCursorForItsTime) {
+    std::string text;
+    for (int k = 0; k < 10000; k++)
+        text += "[D" + std::to_string(100000 + k) + "]\r\nEntryType=1\r\nartist=A\r\ntitle=T\r\nnumtracks=1\r\n0=x\r\n" +
+                "order=0 \r\nnumplay=1\r\n";
+    ReplaceTextFile(IniPath().c_str(), text);
+    StartStopped();
+    HWND dialog = Open(IDM_EDIT_PLAYLIST, kPlaylist);
+    ASSERT_NE(dialog, nullptr);
+    auto shown = [] {
+        CURSORINFO cursor = {};
+        cursor.cbSize = sizeof(cursor);
+        GetCursorInfo(&cursor);
+        return cursor.hCursor;
+    };
+    HCURSOR before = shown();
+    ULONGLONG changedFor = 0, last = GetTickCount64();
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(PumpUntil([&] {
+        ULONGLONG now = GetTickCount64();
+        if (shown() != before)
+            changedFor += now - last;
+        last = now;
+        return !IsWindow(dialog);
+    }, 30000));
+    EXPECT_GE(changedFor, 100u);
+    EXPECT_EQ(shown(), before);
+    ExitAndExpectCleanEnd();
+}
+
+}  // namespace
