@@ -31,9 +31,26 @@ static void InsertTab(HWND tabs, int index, const char* text) {
     SendMessageA(tabs, TCM_INSERTITEMA, index, (LPARAM)&tab);
 }
 
+typedef HRESULT(WINAPI* EnableThemeDialogTextureProc)(HWND, DWORD);
+const DWORD kThemeTabTexture = 6;  // ETDT_ENABLETAB: ETDT_ENABLE | ETDT_USETABTEXTURE
+
+// Under visual styles a page on a tab must take the tab body's background,
+// or it sits on it as a gray box. uxtheme exists from XP on: looked up, not
+// imported.
+static void UseTabBackground(HWND page) {
+    static EnableThemeDialogTextureProc enable = [] {
+        HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
+        return (EnableThemeDialogTextureProc)(void (*)())GetProcAddress(uxtheme, "EnableThemeDialogTexture");
+    }();
+    if (enable)
+        enable(page, kThemeTabTexture);
+}
+
 static HWND CreatePage(HWND dialog, int templateId, DLGPROC procedure) {
     HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
-    return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), dialog, procedure, (LPARAM)&WorkingCopy());
+    HWND page = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), dialog, procedure, (LPARAM)&WorkingCopy());
+    UseTabBackground(page);
+    return page;
 }
 
 static void OnInitDialog(HWND dialog) {

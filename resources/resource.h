@@ -1,7 +1,12 @@
 #pragma once
 
 // Resource identifiers, shared by the .rc file and the code.
-#define SPINDLET_VERSION "1.0"
+// The version, once: the About box, the version resource and the manifest.
+#define SPINDLET_VERSION_MAJOR 1
+#define SPINDLET_VERSION_MINOR 0
+#define SPINDLET_TEXT(x) #x
+#define SPINDLET_VERSION_TEXT(major, minor) SPINDLET_TEXT(major) "." SPINDLET_TEXT(minor)
+#define SPINDLET_VERSION SPINDLET_VERSION_TEXT(SPINDLET_VERSION_MAJOR, SPINDLET_VERSION_MINOR)
 #define IDR_TRAYMENU 102
 #define IDI_SPINDLET 103
 #define IDD_PREFS 104

@@ -32,7 +32,7 @@ protected:
     }
 
     void Launch() {
-        ASSERT_EQ(RunProcess(ProgramUnderTest(), &process), 0u);
+        ASSERT_EQ(RunProcess(ProgramUnderTest(), &process), 0u) << "error " << GetLastError();
         ASSERT_TRUE(PumpUntil([&] { return (window = ProgramWindow()) != nullptr; }, 20000));
     }
 

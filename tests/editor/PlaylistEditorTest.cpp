@@ -339,4 +339,19 @@ TEST_F(PlaylistEditorTest, ThePlaylistGrowsNoLongerThanTheFileKeepsAndOddEntries
     EXPECT_EQ(Value("numplay"), "127");
 }
 
+// This exe carries the program's resources, manifest included: with the
+// dialog open, the process's comctl32 is the version 6 assembly. (Wine's
+// DllGetVersion answers 5.81 from either file, so the file tells.)
+TEST_F(PlaylistEditorTest, TheDialogRunsOnCommonControls6) {
+    std::string path;
+    Edit([&](HWND dialog) {
+        char name[MAX_PATH] = "";
+        GetModuleFileNameA(GetModuleHandleA("comctl32.dll"), name, sizeof(name));
+        path = name;
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_NE(path.find("\\winsxs\\"), std::string::npos) << path;
+    EXPECT_NE(path.find("common-controls_6595b64144ccf1df_6.0"), std::string::npos) << path;
+}
+
 }  // namespace

@@ -29,10 +29,14 @@ DWORD PumpUntilExit(HANDLE process, DWORD timeoutMs) {
     return code;
 }
 
-std::string ProgramUnderTest() {
+std::string ProgramUnderTestPath() {
     char path[MAX_PATH] = "";
     DWORD length = GetEnvironmentVariableA("SPINDLET_EXE", path, sizeof(path));
     if (length == 0 || length >= sizeof(path))
         return "..\\spindlet.exe";
-    return std::string("\"") + path + "\"";
+    return path;
+}
+
+std::string ProgramUnderTest() {
+    return "\"" + ProgramUnderTestPath() + "\"";
 }

@@ -12,6 +12,7 @@ DWORD RunProcess(const std::string& commandLine, HANDLE* process = nullptr);
 // The command line that starts the spindlet.exe under test: SPINDLET_EXE
 // when set (the 32-bit product for the i686 tests), else this build's.
 std::string ProgramUnderTest();
+std::string ProgramUnderTestPath();  // the same, unquoted
 
 // Dispatches our messages while the process runs (a program that broadcasts
 // waits for every window to answer); its exit code, or -1 on time-out.
