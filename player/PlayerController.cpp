@@ -19,7 +19,7 @@ static HWND notifyWindow = nullptr;
 // it asks the mode around the time the play should end (EndOfPlayTiming).
 // A real report kills it.
 static bool awaitingEnd = false;   // a play we started has not ended yet, as far as we know
-static ULONGLONG playStartedAt = 0;
+static DWORD playStartedAt = 0;  // GetTickCount: the difference is right across its wrap
 static uint32_t playLengthMs = 0;
 static int endChecks = 0;
 // Reports carry no play identity, and arrive in the order of the plays:
@@ -55,7 +55,7 @@ static void WaitForEndOfPlay(MCIERROR result, uint32_t lengthMs) {
         return;
     reportsDue++;
     awaitingEnd = true;
-    playStartedAt = GetTickCount64();
+    playStartedAt = GetTickCount();
     playLengthMs = lengthMs;
     endChecks = 0;
     ArmEndOfPlayTimer(FirstEndCheckMs(driverSilent, lengthMs));
@@ -223,7 +223,7 @@ void OnVolumeChange(bool autoplay) {
 }
 
 static uint32_t PlayElapsedMs() {
-    return uint32_t(GetTickCount64() - playStartedAt);
+    return GetTickCount() - playStartedAt;
 }
 
 // A stopped device, or any mode but play once the play's time is up.
