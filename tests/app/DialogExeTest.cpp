@@ -13,6 +13,13 @@ const char kPlaylist[] = "Playlist";
 const char kPrefs[] = "Prefs";
 const char kAbout[] = "About Spindlet";
 
+struct DialogKind {
+    UINT command;
+    const char* caption;
+};
+const DialogKind kEditor = {IDM_EDIT_PLAYLIST, kPlaylist};
+const DialogKind kPreferences = {IDM_PREFERENCES, kPrefs};
+
 class DialogExeTest : public SpindletExeTest {
 protected:
     // Autoplay on a disc that plays for minutes: the one-tab editor.
@@ -70,55 +77,51 @@ protected:
 
     static void SetText(HWND control, const char* text) { SendMessageA(control, WM_SETTEXT, 0, (LPARAM)text); }
 
+    // An edit in whichever dialog it is: the artist, or the left-click box.
+    static void EditSomething(HWND dialog, const char* artist) {
+        if (HWND field = Control(dialog, IDC_ARTIST))
+            SetText(field, artist);
+        if (HWND box = Control(dialog, IDC_PREFS_LCLICK))
+            SendMessageA(box, BM_SETCHECK, BST_UNCHECKED, 0);
+    }
+
     void ExitAndExpectCleanEnd() {
         PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
         EXPECT_EQ(ExitCode(), 0u);
     }
 };
 
-TEST_F(DialogExeTest, EditPlaylistChosenTwiceOpensOneDialogWhoseOkSavesItsEdits) {
-    StartPlaying();
-    HWND dialog = Open(IDM_EDIT_PLAYLIST, kPlaylist);
-    ASSERT_NE(dialog, nullptr);
-    PostMessageA(window, WM_COMMAND, IDM_EDIT_PLAYLIST, 0);
-    PumpFor(500);
-    EXPECT_EQ(Dialogs(kPlaylist).size(), 1u);
-    SetText(Control(dialog, IDC_ARTIST), "Edited");
-    Press(dialog, IDOK);
+// Chosen again while open: no second dialog (two editors would share one
+// working copy), and OK on the one open keeps its edits.
+TEST_F(DialogExeTest, EachDialogChosenTwiceOpensOnceAndItsOkKeepsItsEdits) {
+    for (const DialogKind& kind : {kEditor, kPreferences}) {
+        SCOPED_TRACE(kind.caption);
+        drive.ClearLog();
+        StartPlaying();
+        HWND dialog = Open(kind.command, kind.caption);
+        ASSERT_NE(dialog, nullptr);
+        PostMessageA(window, WM_COMMAND, kind.command, 0);
+        PumpFor(500);
+        EXPECT_EQ(Dialogs(kind.caption).size(), 1u);
+        EditSomething(dialog, "Edited");
+        Press(dialog, IDOK);
+        ExitAndExpectCleanEnd();
+    }
     EXPECT_EQ(IniValue(ThreeTrackSection(), "artist"), "Edited");
-    ExitAndExpectCleanEnd();
-}
-
-TEST_F(DialogExeTest, PreferencesChosenTwiceOpensOneDialog) {
-    StartStopped();
-    HWND dialog = Open(IDM_PREFERENCES, kPrefs);
-    ASSERT_NE(dialog, nullptr);
-    PostMessageA(window, WM_COMMAND, IDM_PREFERENCES, 0);
-    PumpFor(500);
-    EXPECT_EQ(Dialogs(kPrefs).size(), 1u);
-    SendMessageA(Control(dialog, IDC_PREFS_LCLICK), BM_SETCHECK, BST_UNCHECKED, 0);
-    Press(dialog, IDOK);
-    ExitAndExpectCleanEnd();
     EXPECT_EQ(StoredFlag("LClickMenu"), 0);
 }
 
 // Exit from the icon while a dialog is open: the program ends as Exit always
 // does, and the dialog's edits go as on Cancel.
 TEST_F(DialogExeTest, ExitWhileADialogIsOpenEndsCleanlyAndDropsItsEdits) {
-    const struct {
-        UINT command;
-        const char* caption;
-    } dialogs[] = {{IDM_EDIT_PLAYLIST, kPlaylist}, {IDM_PREFERENCES, kPrefs}, {IDM_ABOUT, kAbout}};
-    for (const auto& each : dialogs) {
+    const DialogKind about = {IDM_ABOUT, kAbout};
+    for (const DialogKind& each : {kEditor, kPreferences, about}) {
         SCOPED_TRACE(each.caption);
         drive.ClearLog();
         StartPlaying();
         HWND dialog = Open(each.command, each.caption);
         ASSERT_NE(dialog, nullptr);
-        if (HWND artist = Control(dialog, IDC_ARTIST))
-            SetText(artist, "Dropped");
-        if (HWND lclick = Control(dialog, IDC_PREFS_LCLICK))
-            SendMessageA(lclick, BM_SETCHECK, BST_UNCHECKED, 0);
+        EditSomething(dialog, "Dropped");
         drive.ClearLog();
         ExitAndExpectCleanEnd();
         EXPECT_EQ(Commands(), (std::vector<std::string>{"stop", "close"}));
