@@ -100,6 +100,11 @@ measure('spindlet.exe playing a 10-minute track', spindlet, 'SpindletClass')
 with open(control, 'w') as f:
     f.write('present=0\n')
 measure('spindlet.exe with no disc', spindlet, 'SpindletClass')
+# A one-second track on a drive that never reports and says "playing" for
+# ever: a few checks of the mode, then none after 32 s.
+with open(control, 'w') as f:
+    f.write('present=1\ntracks=0:02:00 0:03:00\nleadout=0:04:00\nspeed=1\nnonotify=1\nmode=526\n')
+measure('spindlet.exe, a drive stuck at "playing"', spindlet, 'SpindletClass')
 
 
 def between_tracks(tracks=8, seconds_each=3):
