@@ -64,7 +64,7 @@ static void InsertItem(HMENU menu, UINT position, UINT id, UINT type, UINT state
 
 // A menu takes "&" as the mark of a mnemonic; "&&" shows one "&", so the
 // name appears as stored ("Rock & Roll").
-std::string MenuItemText(const std::string& name) {
+static std::string MenuItemText(const std::string& name) {
     std::string text;
     for (char c : name) {
         text += c;

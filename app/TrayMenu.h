@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 // The two pop-ups of the tray window's class menu: pop-up 0 lists the
 // playlist (the track menu), pop-up 1 holds the commands.
 
@@ -17,6 +15,3 @@ void UpdateMenuState(HWND window);
 
 // Lists the playlist of gDiscInfo in the track menu, or the no-disc item.
 void RebuildTrackMenu(HWND window);
-
-// A track name as a menu item's text: every "&" doubled.
-std::string MenuItemText(const std::string& name);
