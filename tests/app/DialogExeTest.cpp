@@ -4,6 +4,7 @@
 // and what OK leaves in the record and the file.
 
 #include "resources/resource.h"
+#include "settings/Settings.h"
 #include "tests/app/ExeFixture.h"
 #include "tools/vcd/ControlFile.h"
 
@@ -256,3 +257,86 @@ TEST_F(DialogExeTest, ALongSaveShowsAnotherCursorForItsTime) {
 }
 
 }  // namespace
+
+// The end of the user's session, as wineboot --end-session gives it (both
+// messages to every top-level window, then the process is ended): an Exit.
+class SessionEndExeTest : public DialogExeTest {
+protected:
+    // Left click off, Autoplay off, start with Windows on: OK.
+    void ChangePreferences() {
+        HWND dialog = Open(IDM_PREFERENCES, kPrefs);
+        ASSERT_NE(dialog, nullptr);
+        SendMessageA(Control(dialog, IDC_PREFS_LCLICK), BM_SETCHECK, BST_UNCHECKED, 0);
+        SendMessageA(Control(dialog, IDC_PREFS_AUTOPLAY), BM_SETCHECK, BST_UNCHECKED, 0);
+        SendMessageA(Control(dialog, IDC_PREFS_STARTUP), BM_SETCHECK, BST_CHECKED, 0);
+        Press(dialog, IDOK);
+    }
+
+    void EndSession() {
+        std::string iniBefore;
+        ReadTextFile(IniPath().c_str(), &iniBefore);
+        drive.ClearLog();
+        EXPECT_EQ(RunProcess("wineboot.exe --end-session"), 0u);
+        EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 10000));
+        EXPECT_EQ(Commands(), (std::vector<std::string>{"stop", "close"}));
+        EXPECT_EQ(StoredFlag("LClickMenu"), 0);
+        EXPECT_EQ(StoredFlag("Autoplay"), 0);
+        char exe[MAX_PATH] = "";
+        GetFullPathNameA(ProgramUnderTestPath().c_str(), sizeof(exe), exe, nullptr);
+        EXPECT_EQ(lstrcmpiA(RunValue().c_str(), exe), 0) << RunValue();
+        std::string iniAfter;
+        ReadTextFile(IniPath().c_str(), &iniAfter);
+        EXPECT_EQ(iniAfter, iniBefore);
+        CloseHandle(process);
+        process = nullptr;
+    }
+
+    static std::string RunValue() {
+        char value[MAX_PATH] = "";
+        DWORD size = sizeof(value);
+        if (RegGetValueA(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+            return "(missing)";
+        return value;
+    }
+
+    void TearDown() override {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, kRunValue);
+        DialogExeTest::TearDown();
+    }
+};
+
+TEST_F(SessionEndExeTest, StopsClosesAndKeepsThePreferencesAsExitDoes) {
+    StartPlaying();
+    ChangePreferences();
+    EndSession();
+}
+
+// With a dialog open the session end drops its edits, as Exit does.
+TEST_F(SessionEndExeTest, EndsTheSameWithEachDialogOpen) {
+    const DialogKind about = {IDM_ABOUT, kAbout};
+    for (const DialogKind& each : {kEditor, kPreferences, about}) {
+        SCOPED_TRACE(each.caption);
+        StartPlaying();
+        ChangePreferences();
+        HWND dialog = Open(each.command, each.caption);
+        ASSERT_NE(dialog, nullptr);
+        EditSomething(dialog, "Dropped");
+        if (HWND box = Control(dialog, IDC_PREFS_LCLICK))
+            SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
+        EndSession();
+        EXPECT_EQ(IniValue(ThreeTrackSection(), "artist"), "Artist");
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, kRunValue);
+    }
+}
+
+// A shut-down that another program cancelled: Spindlet agrees to end, is
+// told it does not, and plays on.
+TEST_F(SessionEndExeTest, ACancelledShutDownChangesNothing) {
+    StartPlaying("speed=60\n");  // one second a track
+    EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(window, WM_ENDSESSION, FALSE, 0);
+    EXPECT_TRUE(PumpUntil([&] { return PlayedTracks().size() >= 3; }));
+    EXPECT_EQ(WaitForSingleObject(process, 0), (DWORD)WAIT_TIMEOUT);
+    EXPECT_EQ(Commands().back() == "close", false);
+    ExitAndExpectCleanEnd();
+}
