@@ -167,6 +167,14 @@ static void OnTrackEnd(WPARAM code) {
         PlayerController::OnTrackEnd(code);
 }
 
+// Windows ends the process as soon as WM_ENDSESSION returns and never
+// destroys the window: the end of a session is an Exit, done here and now.
+// A shut-down someone else cancelled (wParam FALSE) changes nothing.
+static void OnEndSession(HWND window, WPARAM ending) {
+    if (ending)
+        DestroyWindow(window);
+}
+
 static void OnTimer(WPARAM id) {
     if (id == kEndOfPlayTimer)
         PlayerController::OnEndOfPlayTimer();
@@ -184,6 +192,8 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DEVICECHANGE: OnDeviceChange(window, wParam, lParam); return TRUE;
     case MM_MCINOTIFY: OnTrackEnd(wParam); return 0;
     case WM_TIMER: OnTimer(wParam); return 0;
+    case WM_QUERYENDSESSION: return TRUE;  // never holds up a shut-down
+    case WM_ENDSESSION: OnEndSession(window, wParam); return 0;
     case kTrayCallback: OnTrayIcon(window, lParam); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
