@@ -87,6 +87,10 @@ bool CdAudioDevice::IsAudioTrack(int track) {
     return QueryTrackStatus(MCI_CDA_STATUS_TYPE_TRACK, track) == MCI_CDA_TRACK_AUDIO;
 }
 
+bool CdAudioDevice::IsDataTrack(int track) {
+    return QueryTrackStatus(MCI_CDA_STATUS_TYPE_TRACK, track) == MCI_CDA_TRACK_OTHER;
+}
+
 bool CdAudioDevice::IsMediaPresent() {
     return QueryStatus(MCI_STATUS_MEDIA_PRESENT) == 1;
 }

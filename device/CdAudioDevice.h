@@ -31,6 +31,8 @@ public:
     DWORD GetMode();
     TmsfPosition GetPosition();
     bool IsAudioTrack(int track);
+    // Only a type the driver gave: a failed query (0) is not data.
+    bool IsDataTrack(int track);
     bool IsMediaPresent();
     DWORD GetTrackCount();
     DWORD GetTrackLength(int track);

@@ -1,16 +1,14 @@
 #include "player/EndOfPlayTiming.h"
 
-static const uint32_t kLateMarginMs = 2000;   // past the end, for a driver not known to be silent
-static const uint32_t kEarlyLeadMs = 200;     // before the end, for a silent one
+static const uint32_t kLateMarginMs = 2000;   // past the end: the quick checks stop
+static const uint32_t kEarlyLeadMs = 200;     // before the end: the first check
 static const uint32_t kQuickCheckMs = 150;
 static const int kQuickChecks = 5;  // with the first: 5 wake-ups, to 400 ms past the end
 static const uint32_t kSlowCheckMs = 1000;
 static const uint32_t kLongestWaitMs = 16000;
 static const uint32_t kGiveUpAfterMs = 30000;
 
-uint32_t FirstEndCheckMs(bool driverSilent, uint32_t lengthMs) {
-    if (!driverSilent)
-        return lengthMs + kLateMarginMs;
+uint32_t FirstEndCheckMs(uint32_t lengthMs) {
     return lengthMs > kEarlyLeadMs ? lengthMs - kEarlyLeadMs : 0;
 }
 

@@ -6,11 +6,9 @@
 // for drivers that never report it. Pure arithmetic on the play's length
 // at normal speed and the time since it started.
 
-// The first check of a play of lengthMs. A driver that has shown it is
-// silent is checked a little before the end, so the next entry follows
-// closely; any other one only well after it, so that a driver that reports
-// never sees the check.
-uint32_t FirstEndCheckMs(bool driverSilent, uint32_t lengthMs);
+// The first check of a play of lengthMs: a little before the end, so that
+// on a driver that never reports it the next entry follows closely.
+uint32_t FirstEndCheckMs(uint32_t lengthMs);
 
 // After a check found the play still running: the wait before the next,
 // or false when to stop asking. Quick checks around the end, then ever

@@ -2,7 +2,7 @@
 
 #include "catalogue/DiscInfo.h"
 #include "device/CdAudioDevice.h"
-#include "player/EndOfPlayTiming.h"
+#include "player/PlayWatch.h"
 
 namespace PlayerController {
 
@@ -14,23 +14,10 @@ PlaylistCursor cursor = 0;
 // Where the device's end-of-play notifications go.
 static HWND notifyWindow = nullptr;
 
-// Some drivers (the platform's own on the NT family among them) never report
-// that a play ran to its end. One timer per play stands in for that report:
-// it asks the mode around the time the play should end (EndOfPlayTiming).
-// A real report kills it.
-static bool awaitingEnd = false;   // a play we started has not ended yet, as far as we know
-static DWORD playStartedAt = 0;  // GetTickCount: the difference is right across its wrap
-static uint32_t playLengthMs = 0;
-static int endChecks = 0;
-// Reports carry no play identity, and arrive in the order of the plays:
-// with more than one due, a report is an earlier play's (cut by our own Stop
-// or next play). A play whose end we saw ourselves is no longer counted;
-// its success report may still come, late, and must not end the next play.
-static int reportsDue = 0;
-static int lateSuccesses = 0;  // ends we saw whose report may still come
-// Shown once an end had to be seen by us: from then on plays are checked
-// shortly before their end. A late report shows the opposite.
-static bool driverSilent = false;
+// The play in flight. Some drivers (the platform's own among them) never
+// report that a play ran to its end, so one timer per play looks at the
+// mode when the play should be over.
+static PlayWatch watch;
 
 static void ArmEndOfPlayTimer(uint32_t ms) {
     if (notifyWindow)
@@ -41,24 +28,43 @@ static void KillEndOfPlayTimer() {
     KillTimer(notifyWindow, kEndOfPlayTimer);
 }
 
-// Nothing more is expected of the play that runs (a command cut it, or it
-// ended, or its driver reported that it failed).
+// Nothing more is expected of the play that runs: a command cut it, or it
+// ended, or its driver reported that it failed.
 static void ForgetPlay() {
     KillEndOfPlayTimer();
-    awaitingEnd = false;
+    watch.Forget();
+}
+
+// MCI posts the report of a play that a command cut short before the
+// command returns, so every report queued now is an earlier play's. Right
+// after the command that started a play (abortsOnly), the aborts are the
+// earlier play's, and what follows them is the new play's own (an empty
+// range, a failure), left for the window. Posted messages only: a sent
+// one (a disc change) must not run in the middle of a play's start.
+static void TakeEarlierReports(bool abortsOnly) {
+    const UINT peek = PM_NOREMOVE | PM_QS_POSTMESSAGE;
+    MSG message;
+    while (notifyWindow && PeekMessageA(&message, notifyWindow, MM_MCINOTIFY, MM_MCINOTIFY, peek)) {
+        if (abortsOnly && message.wParam != MCI_NOTIFY_ABORTED && message.wParam != MCI_NOTIFY_SUPERSEDED)
+            return;
+        PeekMessageA(&message, notifyWindow, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE | PM_QS_POSTMESSAGE);
+        watch.EarlierReport(message.wParam);
+    }
+}
+
+// Before every play of ours: the one before it is over.
+static void ReadyForPlay() {
+    ForgetPlay();
+    TakeEarlierReports(false);
 }
 
 // A refused play has not started: nothing to wait for.
 static void WaitForEndOfPlay(MCIERROR result, uint32_t lengthMs) {
-    ForgetPlay();
-    if (result != 0)
-        return;
-    reportsDue++;
-    awaitingEnd = true;
-    playStartedAt = GetTickCount();
-    playLengthMs = lengthMs;
-    endChecks = 0;
-    ArmEndOfPlayTimer(FirstEndCheckMs(driverSilent, lengthMs));
+    if (result == 0) {
+        watch.Started(GetTickCount(), lengthMs);
+        ArmEndOfPlayTimer(watch.FirstCheckMs());
+    }
+    TakeEarlierReports(true);
 }
 
 // The menus offer the commands only with a current entry, but the cursor can
@@ -71,7 +77,23 @@ static int CurrentTrack() {
     return gDiscInfo.playlist.at(cursor);
 }
 
+static bool CurrentIsData() {
+    return gDevice->IsDataTrack(CurrentTrack());
+}
+
+// A data track plays nothing (the platform's driver goes silent for it and
+// reports nothing), so its entries are passed as if they had ended: the
+// next audio entry plays, or after the last the wrap leaves the cursor on
+// the first entry with nothing playing.
 static void PlayCurrentEntry() {
+    ReadyForPlay();
+    while (HasCurrentEntry() && CurrentIsData())
+        cursor++;
+    if (!HasCurrentEntry()) {
+        if (discPresent && cursor >= gDiscInfo.playlist.size())
+            cursor = 0;
+        return;
+    }
     uint32_t lengthMs = 0;
     MCIERROR result = gDevice->PlayTrack(CurrentTrack(), notifyWindow, &lengthMs);
     WaitForEndOfPlay(result, lengthMs);
@@ -101,9 +123,7 @@ static void BeginDisc(bool autoplay) {
 
 void Start(HWND window, bool autoplay) {
     notifyWindow = window;
-    reportsDue = 0;
-    lateSuccesses = 0;
-    driverSilent = false;
+    watch = PlayWatch();
     playing = false;
     paused = false;
     BeginDisc(autoplay);
@@ -112,15 +132,16 @@ void Start(HWND window, bool autoplay) {
 void Play() {
     if (!HasCurrentEntry())
         return;
-    if (paused) {
+    if (paused && !CurrentIsData()) {
         // Resume: from where the paused track stands to that track's end.
+        ReadyForPlay();
         uint32_t lengthMs = 0;
         MCIERROR result = gDevice->PlayToTrackEnd(CurrentTrack(), gDevice->GetPosition(), notifyWindow, &lengthMs);
         WaitForEndOfPlay(result, lengthMs);
-        paused = false;
     } else {
         PlayCurrentEntry();
     }
+    paused = false;
     playing = true;
 }
 
@@ -189,46 +210,17 @@ static void AdvanceAfterEnd() {
         PlayCurrentEntry();
 }
 
-// We saw the device stop before any report came.
-static void OnEndSeen() {
-    if (reportsDue > 0)
-        reportsDue--;
-    lateSuccesses++;
-    driverSilent = true;
-    AdvanceAfterEnd();
-}
-
 void OnTrackEnd(WPARAM code) {
-    if (code == MCI_NOTIFY_SUCCESSFUL && lateSuccesses > 0) {
-        // The report of a play whose end we already saw: this driver reports.
-        lateSuccesses--;
-        driverSilent = false;
-        return;
-    }
-    if (reportsDue == 0)
-        return;
-    if (--reportsDue > 0)
-        return;  // an earlier play's
-    if (code != MCI_NOTIFY_SUCCESSFUL) {
-        ForgetPlay();  // the current play failed or was cut short: it changes nothing else
-        return;
-    }
-    if (!playing || !HasCurrentEntry())
-        return;
-    AdvanceAfterEnd();
+    DWORD mode = watch.NeedsMode(code) ? gDevice->GetMode() : 0;
+    PlayWatch::Verdict verdict = watch.Report(code, mode);
+    if (verdict == PlayWatch::kFailed)
+        KillEndOfPlayTimer();  // changes nothing else: Play replays the entry
+    if (verdict == PlayWatch::kEnded && playing && HasCurrentEntry())
+        AdvanceAfterEnd();
 }
 
 void OnVolumeChange(bool autoplay) {
     BeginDisc(autoplay);
-}
-
-static uint32_t PlayElapsedMs() {
-    return GetTickCount() - playStartedAt;
-}
-
-// A stopped device, or any mode but play once the play's time is up.
-static bool PlayEnded(DWORD mode, uint32_t elapsedMs) {
-    return mode != MCI_MODE_PLAY && (mode == MCI_MODE_STOP || elapsedMs >= playLengthMs);
 }
 
 // While a play of ours runs, a device that stopped near the play's end has
@@ -239,14 +231,13 @@ void RefreshPlaying() {
     if (!gDevice)
         return;
     DWORD mode = gDevice->GetMode();
-    if (awaitingEnd && playing && HasCurrentEntry() && mode != MCI_MODE_PLAY) {
-        uint32_t elapsed = PlayElapsedMs();
-        if (elapsed >= playLengthMs / 2 && PlayEnded(mode, elapsed)) {
-            OnEndSeen();
-            playing = awaitingEnd;  // at the wrap nothing plays
+    if (playing && HasCurrentEntry() && mode != MCI_MODE_PLAY) {
+        KillEndOfPlayTimer();
+        if (watch.NotPlaying(mode, GetTickCount()) == PlayWatch::kEnded) {
+            AdvanceAfterEnd();
+            playing = watch.Following();  // at the wrap nothing plays
             return;
         }
-        ForgetPlay();
     }
     playing = mode == MCI_MODE_PLAY;
 }
@@ -258,17 +249,12 @@ void OnPlaylistChanged() {
 
 void OnEndOfPlayTimer() {
     KillEndOfPlayTimer();
-    if (!awaitingEnd || !playing || !HasCurrentEntry())
+    if (!watch.Following() || !playing || !HasCurrentEntry())
         return;
-    uint32_t elapsed = PlayElapsedMs();
-    if (PlayEnded(gDevice->GetMode(), elapsed)) {
-        OnEndSeen();
-        return;
-    }
-    // Still playing (a slow drive, or one stuck at "playing"): ask again
-    // later, or give up; a command or a menu starts afresh.
     uint32_t wait = 0;
-    if (NextEndCheckMs(elapsed, playLengthMs, ++endChecks, &wait))
+    if (watch.Check(gDevice->GetMode(), GetTickCount(), &wait) == PlayWatch::kEnded)
+        AdvanceAfterEnd();
+    else if (wait > 0)
         ArmEndOfPlayTimer(wait);
 }
 

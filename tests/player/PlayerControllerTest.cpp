@@ -93,9 +93,9 @@ TEST_F(PlayerTest, AutoplayRunsThroughThePlaylistThenStopsOnTheFirstEntry) {
     PumpFor(100);
     EXPECT_EQ(PlayedTracks(), (std::vector<int>{2, 1, 3}));
     // Each change of track stops first; after the last entry only a stop:
-    // no play, no seek back.
-    std::vector<std::string> expected = {"status", "play", "notify", "stop", "status", "play", "notify",
-                                         "stop",   "status", "play", "notify", "stop"};
+    // no play, no seek back. Before each play: the track's type, its length.
+    std::vector<std::string> expected = {"status", "status", "play", "notify", "stop", "status", "status", "play",
+                                         "notify", "stop",   "status", "status", "play", "notify", "stop"};
     EXPECT_EQ(Commands(), expected);
     EXPECT_EQ(PC::cursor, 0u);
     EXPECT_TRUE(PC::playing);  // until the next menu asks the device
@@ -127,8 +127,10 @@ TEST_F(PlayerTest, PauseThenPlayResumesToTheEndOfThatTrackThenAdvances) {
     EXPECT_FALSE(PC::paused);
     EXPECT_TRUE(PC::playing);
     std::vector<std::string> log = drive.Log({"status", "play"});
-    ASSERT_EQ(log.size(), 3u);
-    // Position, then track 1's length, then the play from where it stood.
+    ASSERT_EQ(log.size(), 4u);
+    // Track 1's type, position, track 1's length, the play from where it stood.
+    EXPECT_EQ(log[0].substr(0, 42), "status flags=0x112 item=16385 track=1 -> 0");
+    log.erase(log.begin());
     std::string position = log[0].substr(log[0].find("return=") + 7);
     EXPECT_EQ(log[0].substr(0, 24), "status flags=0x102 item=");
     EXPECT_NE(position, "0x00000001");
@@ -164,7 +166,7 @@ TEST_F(PlayerTest, ChoosingAnEntryWhilePlayingStopsAndPlaysIt) {
     drive.ClearLog();
     PC::SelectEntry(2);
     EXPECT_EQ(PC::cursor, 2u);
-    EXPECT_EQ(Commands(), (std::vector<std::string>{"stop", "notify", "status", "play"}));
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"stop", "notify", "status", "status", "play"}));
     EXPECT_EQ(PlayedTracks(), std::vector<int>{3});
     // The stopped play's notification is an abort: it moves nothing.
     PumpFor(100);

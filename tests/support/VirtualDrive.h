@@ -32,7 +32,8 @@ private:
 };
 
 // A control text for a disc with these track starts ("m:s:f" each) and this
-// lead-out, playing fast; extra lines are appended as they are.
+// lead-out, playing fast on a drive that reports every end; extra lines
+// are appended as they are.
 std::string DiscControl(const std::string& tracks, const std::string& leadOut, const std::string& extra = "");
 
 // The four tracks of the identifier's worked example (1A5257), and the two

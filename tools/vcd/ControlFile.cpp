@@ -57,6 +57,12 @@ DriveControl ParseControl(const std::string& text) {
             control.lengthMs = atoll(value.c_str());
         } else if (key == "speed") {
             control.speed = atof(value.c_str()) > 0 ? atof(value.c_str()) : 1;
+        } else if (key == "reportend") {
+            control.reportEnd = atoi(value.c_str()) != 0;
+        } else if (key == "winepause") {
+            control.winePause = atoi(value.c_str()) != 0;
+        } else if (key == "winedata") {
+            control.wineData = atoi(value.c_str()) != 0;
         } else if (key == "nonotify") {
             control.noNotify = atoi(value.c_str()) != 0;
         } else if (key == "failplay") {

@@ -14,9 +14,20 @@
 //   lengthms=612345      the disc length to report in milliseconds, when it
 //                        must be other than the lead-out's
 //   speed=1              play speed; 1000 plays a 4-minute track in 0.24 s
-//   nonotify=1           never report the successful end of a play
+// The end of a play. By default as the platform's own driver: nothing is
+// posted and the request hangs; the next stop, pause, seek or play posts
+// MCI_NOTIFY_ABORTED for it, any other command with MCI_NOTIFY posts
+// MCI_NOTIFY_SUPERSEDED. Other drivers:
+//   reportend=1          report every end (MCI_NOTIFY_SUCCESSFUL)
+//   nonotify=1           drop the request at the end: nothing ever comes
 //   latereport=300       report it this many ms after the play ended (the
 //                        mode says stopped meanwhile)
+// Pauses and data tracks, by default as the platform's driver: the mode
+// reads stopped while paused, and a play from a data track plays nothing
+// for 1.5 s, then stops like any play. Wine's driver instead:
+//   winepause=1          the mode reads paused while paused
+//   winedata=1           a play starts past the data tracks; one that lies
+//                        wholly in data is empty and reported successful
 //   failplay=1           a running play fails at once (MCI_NOTIFY_FAILURE)
 //   busy=1               another program holds the device
 //   nodevice=1           there is no CD audio device
@@ -32,9 +43,12 @@ struct DriveControl {
     uint32_t leadOut = 0;               // in frames
     int64_t lengthMs = -1;              // -1: from the lead-out
     double speed = 1;
+    bool reportEnd = false;
     bool noNotify = false;
     uint32_t lateReportMs = 0;
     bool failPlay = false;
+    bool winePause = false;
+    bool wineData = false;
     bool busy = false;
     bool noDevice = false;
     int64_t reportedTracks = -1;  // -1: the real count

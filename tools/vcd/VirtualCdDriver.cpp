@@ -192,6 +192,17 @@ private:
         if (result)
             return result;
         EndPlay(MCI_NOTIFY_ABORTED);
+        bool emptyInData = false;
+        if (IsData(from)) {
+            if (control.wineData) {
+                while (from < to && IsData(from))
+                    from = TrackEnd(TrackAt(from));
+                emptyInData = from >= to;
+                from = from < to ? from : to;
+            } else if (to - from > kDataPlayFrames) {
+                to = from + kDataPlayFrames;
+            }
+        }
         playFrom = position = from;
         playTo = to;
         playStarted = GetTickCount64();
@@ -199,10 +210,12 @@ private:
         notifyPending = notifyWindow != nullptr;
         mode = Mode::Playing;
         if (from == to)
-            FinishPlay();
+            FinishPlay(emptyInData);
         SetEvent(wake);
         return 0;
     }
+
+    bool IsData(uint32_t frames) const { return control.dataTracks[TrackAt(frames) - 1]; }
 
     LRESULT Seek(DWORD flags, MCI_SEEK_PARMS* params) {
         uint32_t to = position;
@@ -243,6 +256,8 @@ private:
         }
         Log("set flags=0x%X format=%u -> %u", (unsigned)flags, params ? (unsigned)params->dwTimeFormat : 0,
             (unsigned)result);
+        if (result == 0)
+            NotifyCommand(flags, (MCI_GENERIC_PARMS*)params);
         return result;
     }
 
@@ -261,6 +276,8 @@ private:
         else
             Log("status flags=0x%X item=%u -> %u return=0x%08X", (unsigned)flags, (unsigned)params->dwItem,
                 (unsigned)LOWORD(result), (unsigned)params->dwReturn);
+        if (LOWORD(result) == 0)
+            NotifyCommand(flags, (MCI_GENERIC_PARMS*)params);
         return result;
     }
 
@@ -280,10 +297,11 @@ private:
                 *value = control.stuckMode;
                 return 0;
             }
-            *value = !control.present ? MCI_MODE_OPEN
-                     : mode == Mode::Playing ? MCI_MODE_PLAY
-                     : mode == Mode::Paused  ? MCI_MODE_PAUSE
-                                             : MCI_MODE_STOP;
+            // The platform's driver cannot tell a pause from a stop.
+            *value = !control.present                            ? MCI_MODE_OPEN
+                     : mode == Mode::Playing                     ? MCI_MODE_PLAY
+                     : mode == Mode::Paused && control.winePause ? MCI_MODE_PAUSE
+                                                                 : MCI_MODE_STOP;
             return 0;
         case MCI_STATUS_READY:
             *value = TRUE;
@@ -400,10 +418,11 @@ private:
     // track one frame short of the lead-out.
     uint32_t DiscEnd() const { return control.leadOut - 1; }
 
-    uint32_t TrackLength(int track) const {
-        uint32_t end = track < (int)control.trackStarts.size() ? control.trackStarts[track] : DiscEnd();
-        return end - control.trackStarts[track - 1];
+    uint32_t TrackEnd(int track) const {
+        return track < (int)control.trackStarts.size() ? control.trackStarts[track] : DiscEnd();
     }
+
+    uint32_t TrackLength(int track) const { return TrackEnd(track) - control.trackStarts[track - 1]; }
 
     int TrackAt(uint32_t frames) const {
         int track = 1;
@@ -439,16 +458,37 @@ private:
             mode = Mode::Stopped;
     }
 
-    void FinishPlay() {
+    // Any command but the transport ones, given MCI_NOTIFY: the pending
+    // request is superseded, and the command reports its own success.
+    void NotifyCommand(DWORD flags, MCI_GENERIC_PARMS* params) {
+        if (!(flags & MCI_NOTIFY) || !params)
+            return;
+        if (notifyPending)
+            Notify(notifyWindow, MCI_NOTIFY_SUPERSEDED);
+        notifyPending = false;
+        Notify((HWND)params->dwCallback, MCI_NOTIFY_SUCCESSFUL);
+    }
+
+    // A play ran to its end. Without a key the request stays pending, as
+    // the platform's driver leaves it: the next command reports it.
+    void FinishPlay(bool reportNow = false) {
         position = playTo;
         mode = Mode::Stopped;
         if (LogTimes())
             Log("ended");
-        if (notifyPending && !control.noNotify && control.lateReportMs) {
+        if (!notifyPending)
+            return;
+        if (reportNow) {
+            Notify(notifyWindow, MCI_NOTIFY_SUCCESSFUL);
+        } else if (control.noNotify) {
+            // dropped: nothing ever comes
+        } else if (control.lateReportMs) {
             lateWindow = notifyWindow;
             lateAt = GetTickCount64() + control.lateReportMs;
-        } else if (notifyPending && !control.noNotify) {
+        } else if (control.reportEnd) {
             Notify(notifyWindow, MCI_NOTIFY_SUCCESSFUL);
+        } else {
+            return;
         }
         notifyPending = false;
     }
@@ -521,6 +561,8 @@ private:
     // How often the control file is read during a play where its folder
     // cannot be watched.
     static const DWORD kPollMs = 20;
+    // How long a play from a data track lasts on the platform's driver.
+    static const uint32_t kDataPlayFrames = 3 * kFramesPerSecond / 2;
 
     MCIDEVICEID deviceId;
     CRITICAL_SECTION lock;

@@ -1,0 +1,69 @@
+#include "player/PlayWatch.h"
+
+#include "player/EndOfPlayTiming.h"
+
+static const uint32_t kNearEndMs = 1000;
+
+void PlayWatch::Started(uint32_t now, uint32_t length) {
+    following = true;
+    startedAt = now;
+    lengthMs = length;
+    checks = 0;
+    owed++;
+}
+
+void PlayWatch::EarlierReport(WPARAM) {
+    if (owed > 0)
+        owed--;
+}
+
+bool PlayWatch::NeedsMode(WPARAM code) const {
+    return following && code == MCI_NOTIFY_SUCCESSFUL && owed > 1;
+}
+
+PlayWatch::Verdict PlayWatch::Report(WPARAM code, DWORD mode) {
+    if (owed == 0)
+        return kNothing;  // not one of ours
+    bool earlierLate = NeedsMode(code) && mode == MCI_MODE_PLAY;
+    owed--;
+    if (!following || earlierLate)
+        return kNothing;
+    following = false;
+    return code == MCI_NOTIFY_SUCCESSFUL ? kEnded : kFailed;
+}
+
+uint32_t PlayWatch::FirstCheckMs() const {
+    return FirstEndCheckMs(lengthMs);
+}
+
+// A stopped device, or any mode but play once the play's time is up.
+bool PlayWatch::EndedBy(DWORD mode, uint32_t elapsedMs) const {
+    return mode != MCI_MODE_PLAY && (mode == MCI_MODE_STOP || elapsedMs >= lengthMs);
+}
+
+PlayWatch::Verdict PlayWatch::Check(DWORD mode, uint32_t now, uint32_t* waitMs) {
+    *waitMs = 0;
+    if (!following)
+        return kNothing;
+    uint32_t elapsed = now - startedAt;  // right across GetTickCount's wrap
+    if (EndedBy(mode, elapsed)) {
+        following = false;
+        return kEnded;
+    }
+    // Still playing (a slow drive, or one stuck at "playing"): again later,
+    // or no more.
+    if (!NextEndCheckMs(elapsed, lengthMs, ++checks, waitMs))
+        *waitMs = 0;
+    return kNothing;
+}
+
+PlayWatch::Verdict PlayWatch::NotPlaying(DWORD mode, uint32_t now) {
+    if (!following)
+        return kNothing;
+    following = false;
+    // In its second half or its last second a play may well have ended (a
+    // drive can stop a little early); before that it was refused.
+    uint32_t elapsed = now - startedAt;
+    bool nearEnd = elapsed >= lengthMs / 2 || elapsed + kNearEndMs >= lengthMs;
+    return nearEnd && EndedBy(mode, elapsed) ? kEnded : kFailed;
+}

@@ -1,0 +1,145 @@
+// The real spindlet.exe on the platform's own kind of driver, the virtual
+// drive's default: the end of a play is never reported, the request hangs
+// until the next stop, pause, seek or play aborts it, and the mode reads
+// stopped while paused. One-second tracks in real time.
+
+#include "device/DiscId.h"
+#include "resources/resource.h"
+#include "tests/app/ExeFixture.h"
+
+namespace {
+
+const char kFourTracks[] = "present=1\ntracks=0:02:00 0:03:00 0:04:00 0:05:00\nleadout=0:06:00\nspeed=1\n";
+
+class PlatformDriverExeTest : public SpindletExeTest {
+protected:
+    void Start(const std::string& extra = "", bool autoplay = true) {
+        DeleteFileA(IniPath().c_str());
+        SetFlags(true, autoplay);
+        drive.Control(kFourTracks + extra);
+        Launch();
+    }
+
+    bool PlayedUpTo(size_t plays, DWORD timeoutMs = 8000) {
+        return PumpUntil([&] { return PlayedTracks().size() >= plays; }, timeoutMs);
+    }
+
+    void Command(UINT id) { PostMessageA(window, WM_COMMAND, id, 0); }
+
+    // A menu from the icon, open for a while: its refresh asks the mode.
+    void OpenAndCloseAMenu(DWORD openMs) {
+        PostMessageA(window, WM_USER, 1, WM_RBUTTONUP);
+        HWND menu = OpenMenu();
+        ASSERT_NE(menu, nullptr);
+        PumpFor(openMs);
+        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu); }));
+    }
+
+    // On to the wrap: the last play, a stop, and nothing after it.
+    void ExpectWrapAndExit(const std::vector<int>& played) {
+        EXPECT_TRUE(PumpUntil([&] { return PlayedTracks().size() >= played.size() && Commands().back() == "stop"; },
+                              10000));
+        PumpFor(1500);
+        EXPECT_EQ(PlayedTracks(), played);
+        EXPECT_EQ(Commands().back(), "stop");
+        Command(IDM_EXIT);
+        EXPECT_EQ(ExitCode(), 0u);
+    }
+};
+
+TEST_F(PlatformDriverExeTest, PlaysAPlaylistWithRepeatsThroughToTheWrap) {
+    SetFlags(true, true);
+    drive.Control(kFourTracks);
+    WriteSection(FormatDiscId(DiscIdFromToc({0x0200, 0x0300, 0x0400, 0x0500}, 0)), "A", "T", {"a", "b", "c", "d"},
+                 "1 0 1 3 1");
+    Launch();
+    ExpectWrapAndExit({2, 1, 2, 4, 2});
+}
+
+// Each command in the middle of a track, and right after the player moved
+// on from an end, when the abort of the ended play is still to come.
+TEST_F(PlatformDriverExeTest, CommandsMidTrackAndRightAfterAnEndCarryOnToTheWrap) {
+    Start();
+    ASSERT_TRUE(PlayedUpTo(1));
+    PumpFor(400);
+    Command(IDM_NEXT);  // mid-track: to track 2
+    ASSERT_TRUE(PlayedUpTo(3));
+    Command(IDM_PREVIOUS);  // track 3 has just begun: back to track 2
+    ASSERT_TRUE(PlayedUpTo(4));
+    PumpFor(300);
+    Command(IDM_PAUSE);
+    PumpFor(300);
+    Command(IDM_PLAY);  // resumes track 2 to its end, then on
+    ASSERT_TRUE(PlayedUpTo(6));
+    Command(IDM_FIRST_ENTRY + 3);  // track 3 has just begun: the last entry
+    ASSERT_TRUE(PlayedUpTo(7));
+    Command(IDM_STOP);  // mid-track
+    PumpFor(300);
+    Command(IDM_PLAY);  // from the first entry again
+    ASSERT_TRUE(PlayedUpTo(9));
+    Command(IDM_STOP);  // track 2 has just begun
+    Command(IDM_PLAY);
+    ExpectWrapAndExit({1, 2, 3, 2, 2, 3, 4, 1, 2, 1, 2, 3, 4});
+}
+
+// The menu's refresh asks the mode before, at and after the end of the
+// first track: whichever sees the end first moves on, once.
+TEST_F(PlatformDriverExeTest, AMenuAroundAnEndNeverHaltsNorSkips) {
+    for (DWORD openAt : {600u, 850u, 1000u, 1150u, 1400u}) {
+        SCOPED_TRACE(openAt);
+        drive.ClearLog();
+        Start();
+        ASSERT_TRUE(PlayedUpTo(1));
+        PumpFor(openAt);
+        OpenAndCloseAMenu(300);
+        ExpectWrapAndExit({1, 2, 3, 4});
+    }
+}
+
+TEST_F(PlatformDriverExeTest, AVolumeRemovalAndArrivalWhilePlayingStartAfresh) {
+    Start();
+    ASSERT_TRUE(PlayedUpTo(2));
+    EXPECT_EQ(drive.ChangeDisc("eject"), 0u);
+    PumpFor(1500);
+    EXPECT_EQ(PlayedTracks().size(), 2u);
+    drive.ClearLog();
+    EXPECT_EQ(drive.ChangeDisc("insert \"tracks=0:02:00 0:03:00 0:04:00\" leadout=0:05:00"), 0u);
+    ASSERT_TRUE(PlayedUpTo(1));
+    // An arrival while the new disc plays: the first entry again, and on.
+    PumpFor(1300);
+    EXPECT_EQ(drive.ChangeDisc("insert \"tracks=0:02:00 0:03:00 0:04:00\" leadout=0:05:00"), 0u);
+    ExpectWrapAndExit({1, 2, 1, 2, 3});
+}
+
+// An Enhanced CD (data last) and a game disc (data first): the data track
+// is passed at once, never played.
+TEST_F(PlatformDriverExeTest, DataTracksArePassedAtOnce) {
+    Start("data=4\n");
+    ExpectWrapAndExit({1, 2, 3});
+    drive.ClearLog();
+    Start("data=1\n");
+    ExpectWrapAndExit({2, 3, 4});
+}
+
+// The platform's driver says "stopped" while paused: a menu then must not
+// take the pause for an end or a refusal, and nothing moves.
+TEST_F(PlatformDriverExeTest, PausedThenAMenuWhileTheDriverSaysStoppedMovesNothing) {
+    Start();
+    ASSERT_TRUE(PlayedUpTo(1));
+    PumpFor(700);
+    Command(IDM_PAUSE);
+    PumpFor(200);
+    drive.ClearLog();
+    OpenAndCloseAMenu(300);
+    PumpFor(2000);
+    for (const std::string& command : Commands())
+        EXPECT_EQ(command, "status");
+    Command(IDM_PLAY);  // the paused track goes on to its end, then the rest
+    ASSERT_TRUE(PlayedUpTo(1));
+    EXPECT_NE(drive.Log({"play"})[0].find("from=0x"), std::string::npos);
+    EXPECT_NE(drive.Log({"play"})[0].find("from=0x00000001 "), 0u);
+    ExpectWrapAndExit({1, 2, 3, 4});
+}
+
+}  // namespace
