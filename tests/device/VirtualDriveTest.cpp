@@ -155,7 +155,7 @@ TEST_F(VirtualDriveTest, PlayEndsWithSuccessAndPausedPositionStaysPut) {
     // To the end of track 1 is where track 2 begins.
     EXPECT_EQ(Status(id, MCI_STATUS_POSITION), (DWORD_PTR)MCI_MAKE_TMSF(2, 0, 0, 0));
 
-    drive.Control(DiscControl(kFourTrackStarts, "18:02:11", "speed=1\n"));
+    drive.Control(DiscControl(kFourTrackStarts, "18:02:11", "speed=1\nwinepause=1\n"));
     ASSERT_EQ(Play(id, MCI_MAKE_TMSF(3, 0, 0, 0), MCI_MAKE_TMSF(3, 4, 0, 0), window.Handle()), 0u);
     PumpFor(100);
     mciSendCommandA(id, MCI_PAUSE, MCI_WAIT, 0);
@@ -214,6 +214,57 @@ TEST_F(VirtualDriveTest, NeverNotifySwitchSilencesOnlyTheSuccessfulEnd) {
     mciSendCommandA(id, MCI_STOP, MCI_WAIT, 0);
     ASSERT_TRUE(PumpUntil([&] { return !window.codes.empty(); }));
     EXPECT_EQ(window.codes, std::vector<WPARAM>{MCI_NOTIFY_ABORTED});
+}
+
+// Without a key, as the platform's own driver: the end of a play posts
+// nothing and the request waits for the next command; a pause reads as a
+// stop; a play from a data track is 1.5 s of nothing.
+TEST_F(VirtualDriveTest, ThePlatformDriverModel) {
+    SetFormat(id, MCI_FORMAT_TMSF);
+    const std::string fourTracks = "present=1\ntracks=" + std::string(kFourTrackStarts) + "\nleadout=18:02:11\n";
+    drive.Control(fourTracks + "speed=200\ndata=4\n");
+    NotifyWindow window;
+    auto status = [&](WPARAM flags) {
+        MCI_STATUS_PARMS parms = {};
+        parms.dwCallback = (DWORD_PTR)window.Handle();
+        parms.dwItem = MCI_STATUS_MODE;
+        return mciSendCommandA(id, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT | flags, (DWORD_PTR)&parms);
+    };
+    // Ended, silently; a query with MCI_NOTIFY supersedes the request.
+    Play(id, MCI_MAKE_TMSF(1, 0, 0, 0), MCI_MAKE_TMSF(1, 0, 2, 0), window.Handle());
+    ASSERT_TRUE(PumpUntil([&] { return Status(id, MCI_STATUS_MODE) == MCI_MODE_STOP; }));
+    PumpFor(100);
+    EXPECT_TRUE(window.codes.empty());
+    status(MCI_NOTIFY);
+    ASSERT_TRUE(PumpUntil([&] { return window.codes.size() == 2; }));
+    EXPECT_EQ(window.codes, (std::vector<WPARAM>{MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_SUCCESSFUL}));
+    // Ended long ago: the next stop aborts it, and then nothing is pending.
+    window.codes.clear();
+    Play(id, MCI_MAKE_TMSF(1, 0, 0, 0), MCI_MAKE_TMSF(1, 0, 2, 0), window.Handle());
+    ASSERT_TRUE(PumpUntil([&] { return Status(id, MCI_STATUS_MODE) == MCI_MODE_STOP; }));
+    PumpFor(300);
+    mciSendCommandA(id, MCI_STOP, MCI_WAIT, 0);
+    mciSendCommandA(id, MCI_STOP, MCI_WAIT, 0);
+    PumpFor(100);
+    EXPECT_EQ(window.codes, std::vector<WPARAM>{MCI_NOTIFY_ABORTED});
+    // Paused reads as stopped; a resume plays on.
+    Play(id, MCI_MAKE_TMSF(2, 0, 0, 0), MCI_MAKE_TMSF(2, 4, 0, 0), window.Handle());
+    mciSendCommandA(id, MCI_PAUSE, MCI_WAIT, 0);
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), (DWORD_PTR)MCI_MODE_STOP);
+    // A data track: playing for 1.5 s of disc time, then stopped, unreported.
+    PumpFor(100);  // the pause's abort
+    window.codes.clear();
+    drive.Control(fourTracks + "speed=1\ndata=4\n");
+    Play(id, MCI_MAKE_TMSF(4, 0, 0, 0), MCI_MAKE_TMSF(4, 4, 0, 0), window.Handle());
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), (DWORD_PTR)MCI_MODE_PLAY);
+    ASSERT_TRUE(PumpUntil([&] { return Status(id, MCI_STATUS_MODE) == MCI_MODE_STOP; }, 3000));
+    EXPECT_EQ(MCI_TMSF_SECOND(Status(id, MCI_STATUS_POSITION)), 1);
+    EXPECT_TRUE(window.codes.empty());
+    // Wine's way: a range wholly in data is empty and succeeds at once.
+    drive.Control(fourTracks + "speed=1\ndata=4\nwinedata=1\n");
+    Play(id, MCI_MAKE_TMSF(4, 0, 0, 0), MCI_MAKE_TMSF(4, 4, 0, 0), window.Handle());
+    ASSERT_TRUE(PumpUntil([&] { return window.codes.size() == 2; }));
+    EXPECT_EQ(window.codes, (std::vector<WPARAM>{MCI_NOTIFY_ABORTED, MCI_NOTIFY_SUCCESSFUL}));
 }
 
 TEST_F(VirtualDriveTest, LogNamesEachCommandWithItsFlagsFieldsAndResult) {
