@@ -34,9 +34,7 @@ public:
     void RunRandomly(int steps) {
         for (int i = 0; i < steps && !testing::Test::HasFailure(); i++) {
             Wait(0);  // what was posted comes before the user's next click
-            size_t action = Below(12);
-            trace += "\n" + std::to_string(action) + " c" + std::to_string(cursor) + (playing ? "P" : "") + ":";
-            switch (action) {
+            switch (Below(12)) {
             case 0: Next(); break;
             case 1: Previous(); break;
             case 2: SelectEntry(Below(lengths.size())); break;
@@ -64,7 +62,7 @@ public:
         }
         if (!expectWrap)
             return;
-        EXPECT_EQ(cursor, 0u) << "halted" << trace;
+        EXPECT_EQ(cursor, 0u) << "halted";
         EXPECT_EQ(plays - started, lengths.size() - 1 - from) << "halted";
         EXPECT_FALSE(watch.Following());
     }
@@ -74,10 +72,7 @@ private:
 
     // The driver.
 
-    void Post(WPARAM code, int play) {
-        trace += " post" + std::to_string(code) + "/" + std::to_string(play) + "@" + std::to_string(now);
-        queue.push_back({code, play});
-    }
+    void Post(WPARAM code, int play) { queue.push_back({code, play}); }
 
     // Stop, pause, seek and play post an abort for the pending request.
     void DriverCut() {
@@ -158,7 +153,6 @@ private:
         timerAt = 0;
         TakeEarlierReports(false);
         current = DriverPlay(length);
-        trace += " play" + std::to_string(current) + "(" + std::to_string(cursor) + "," + std::to_string(length) + ")@" + std::to_string(now);
         plays++;
         watch.Started(now, length);
         timerAt = now + watch.FirstCheckMs();
@@ -274,7 +268,6 @@ private:
     void Deliver() {
         Report report = queue.front();
         queue.pop_front();
-        trace += " deliver" + std::to_string(report.code) + "/" + std::to_string(report.play);
         PlayWatch::Verdict verdict = watch.Report(report.code, watch.NeedsMode(report.code) ? DriverMode() : 0);
         // A failure is the current play's own. Two successes carry no
         // identity: an earlier play's, late, may stand for the current
@@ -319,7 +312,6 @@ private:
     bool playing = false, paused = false;
     int current = 0;
     uint32_t timerAt = 0;
-    std::string trace;
 };
 
 TEST(PlayWatchModel, RandomSequencesOnEveryDriverKeepTheInvariants) {
