@@ -281,17 +281,19 @@ protected:
         Press(dialog, IDOK);
     }
 
-    // As Windows at log-off: both messages, then the process is ended as
-    // soon as WM_ENDSESSION returns. (wineboot --end-session also ends
-    // Wine's desktop process, which takes every program on it along.)
+    // wineboot --end-session does what Windows does at log-off: both
+    // messages to every top-level window (this process's too, which must
+    // answer), then the process is ended. It then starts a new session with
+    // the Run entries: the last OK left none.
     void EndSession() {
         std::string iniBefore;
         ReadTextFile(IniPath().c_str(), &iniBefore);
         drive.ClearLog();
-        EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-        SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-        TerminateProcess(process, 0);
-        WaitForSingleObject(process, 10000);
+        HANDLE wineboot = nullptr;
+        ASSERT_EQ(RunProcess("wineboot.exe --end-session", &wineboot), 0u);
+        EXPECT_EQ(PumpUntilExit(wineboot), 0u);
+        CloseHandle(wineboot);
+        EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 10000));
         EXPECT_EQ(Commands(), (std::vector<std::string>{"stop", "close"}));
         EXPECT_EQ(StoredFlag("LClickMenu"), 0);
         EXPECT_EQ(StoredFlag("Autoplay"), 0);
