@@ -92,6 +92,24 @@ TEST_F(PlatformDriverExeTest, CommandsMidTrackAndRightAfterAnEndCarryOnToTheWrap
     ExpectWrapAndExit({1, 2, 3, 2, 2, 3, 4, 1, 2, 1, 2, 3, 4});
 }
 
+// The same commands at the other moments.
+TEST_F(PlatformDriverExeTest, TheSameCommandsTheOtherWayRoundCarryOnToTheWrap) {
+    Start();
+    ASSERT_TRUE(PlayedUpTo(2));
+    Command(IDM_NEXT);  // track 2 has just begun: to track 3
+    ASSERT_TRUE(PlayedUpTo(3));
+    PumpFor(400);
+    Command(IDM_PREVIOUS);  // mid-track: back to track 2
+    ASSERT_TRUE(PlayedUpTo(4));
+    PumpFor(300);
+    Command(IDM_FIRST_ENTRY);  // mid-track: the first entry
+    ASSERT_TRUE(PlayedUpTo(6));
+    Command(IDM_PAUSE);  // track 2 has just begun
+    PumpFor(300);
+    Command(IDM_PLAY);
+    ExpectWrapAndExit({1, 2, 3, 2, 1, 2, 2, 3, 4});
+}
+
 // The menu's refresh asks the mode before, at and after the end of the
 // first track: whichever sees the end first moves on, once.
 TEST_F(PlatformDriverExeTest, AMenuAroundAnEndNeverHaltsNorSkips) {
