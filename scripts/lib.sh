@@ -16,6 +16,37 @@ PACKAGES=(cmake ninja-build googletest g++-mingw-w64-i686-win32 g++-mingw-w64-i6
 
 say() { printf '== %s\n' "$*"; }
 die() { printf '== error: %s\n' "$*" >&2; exit 1; }
+# No script of ours ends on a bare exit status: a command that fails under
+# set -e names itself before the script ends.
+set -E
+trap 'die "this step failed (exit status $?): $BASH_COMMAND"' ERR
+
+# Whether this machine runs 32-bit x86 programs. Some kernels run none (their
+# IA-32 emulation is off): every 32-bit program, Wine's 32-bit loader
+# included, fails there with "Exec format error". A 93-byte static i386
+# program that only exits tells, before anything 32-bit is installed.
+# SPINDLET_NO_32BIT=1 takes the 64-bit-only path on purpose.
+NO_32BIT_WHY=""
+check_32bit() {
+  if [ "${SPINDLET_NO_32BIT:-0}" != 0 ]; then
+    NO_32BIT_WHY="SPINDLET_NO_32BIT is set"
+    return 0
+  fi
+  local probe="$BUILD/probe32" status=0
+  mkdir -p "$BUILD"
+  local elf="\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00"
+  elf+="\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00"
+  elf+="\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00"
+  elf+="\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80"
+  printf "$elf" >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || status=$?
+  # 126 is the kernel's refusal; anything else means the program ran.
+  if [ "$status" = 126 ]; then
+    NO_32BIT_WHY="this machine's kernel runs no 32-bit x86 programs (its IA-32 emulation is off)"
+  fi
+}
+runs_32bit() { [ -z "$NO_32BIT_WHY" ]; }
 
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
@@ -72,6 +103,10 @@ wine32_downgrades() {
 # amd64 library already taken from elsewhere goes back to the release's
 # version. Removals are refused: wine64 must stay.
 ensure_wine() {
+  if ! runs_32bit; then
+    ensure_packages wine64 libwine
+    return 0
+  fi
   installed wine64 && installed wine32:i386 && installed libwine:i386 && return 0
   say "installing 64-bit and 32-bit Wine"
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -93,9 +128,10 @@ ensure_wine() {
 #   i686         the product alone, built for size;
 #   i686-tests   the tests again as 32-bit programs, on the product.
 build_arch() {
-  local arch=$1 dir="$BUILD/$1" options=()
+  local arch=$1 dir="$BUILD/$1" options=() companion=""
+  runs_32bit && companion="$BUILD/i686-tests/tests"
   case $arch in
-    x86_64) options=(-DSPINDLET_WINEPREFIX="$PREFIX64" -DSPINDLET_COMPANION_TESTS="$BUILD/i686-tests/tests"
+    x86_64) options=(-DSPINDLET_WINEPREFIX="$PREFIX64" -DSPINDLET_COMPANION_TESTS="$companion"
                      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/x86_64-w64-mingw32.cmake") ;;
     i686) options=(-DSPINDLET_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake") ;;
     i686-tests) options=(-DSPINDLET_WINEPREFIX="$PREFIX32" -DSPINDLET_PRODUCT_UNDER_TEST="$BUILD/i686/spindlet.exe"
@@ -103,8 +139,9 @@ build_arch() {
   esac
   mkdir -p "$dir"
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "${options[@]}" >"$dir/configure.log" 2>&1 ||
-    { tail -30 "$dir/configure.log"; return 1; }
-  cmake --build "$dir" >"$dir/build.log" 2>&1 || { grep -E -A5 'error|Error' "$dir/build.log" | head -60; return 1; }
+    { tail -30 "$dir/configure.log"; die "configuring the $arch build failed (all of it: $dir/configure.log)"; }
+  cmake --build "$dir" >"$dir/build.log" 2>&1 ||
+    { grep -E -A5 'error|Error' "$dir/build.log" | head -60; die "the $arch build failed (all of it: $dir/build.log)"; }
 }
 
 # Runs a Wine tool on the prefix of a width (64 or 32).
@@ -118,8 +155,9 @@ start_wineserver() {
   # server left over from an interrupted run is stopped first.
   local width=$1 prefix=${2:-$(prefix_of "$1")}
   stop_wineserver "$width" "$prefix"
-  WINEPREFIX="$prefix" "$(wineserver_of "$width")" -p
-  WINEPREFIX="$prefix" "$(wine_of "$width")" wineboot </dev/null >/dev/null 2>&1
+  WINEPREFIX="$prefix" "$(wineserver_of "$width")" -p || die "could not start the $width-bit Wine server for $prefix"
+  WINEPREFIX="$prefix" "$(wine_of "$width")" wineboot </dev/null >/dev/null 2>&1 ||
+    die "$width-bit Wine did not start in $prefix (try again after deleting that folder)"
 }
 
 stop_wineserver() {
@@ -142,10 +180,11 @@ prepare_prefix() {
     local arch=win64
     [ "$width" = 32 ] && arch=win32
     WINEPREFIX="$prefix" WINEARCH=$arch WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot -i </dev/null >/dev/null 2>&1 || true
-    WINEPREFIX="$prefix" "$wine" regedit /S "Z:${ROOT//\//\\}\\tools\\wineprefix.reg" </dev/null >/dev/null 2>&1
+    WINEPREFIX="$prefix" "$wine" regedit /S "Z:${ROOT//\//\\}\\tools\\wineprefix.reg" </dev/null >/dev/null 2>&1 ||
+      die "$width-bit Wine could not set up the prefix $prefix (\"$wine\" regedit failed)"
     WINEPREFIX="$prefix" "$(wineserver_of "$width")" -w
     [ -d "$prefix/drive_c/windows/system32" ] || die "Wine did not create the prefix $prefix"
     touch "$prefix/.spindlet-ready"
   fi
-  cp "$driver" "$prefix/drive_c/windows/system32/vcdaudio.dll"
+  cp "$driver" "$prefix/drive_c/windows/system32/vcdaudio.dll" || die "could not install the virtual drive in $prefix"
 }
