@@ -15,8 +15,8 @@ static std::string ReadValue(const std::string& section, const char* key, const 
     return value;
 }
 
-static void WriteValue(const std::string& section, const char* key, const std::string& value) {
-    WritePrivateProfileStringA(section.c_str(), key, value.c_str(), kFileName);
+static bool WriteValue(const std::string& section, const char* key, const std::string& value) {
+    return WritePrivateProfileStringA(section.c_str(), key, DiscDatabase::StoredValueText(value).c_str(), kFileName);
 }
 
 namespace DiscDatabase {
@@ -60,40 +60,51 @@ bool LastLoadedId(DiscId* id) {
     return gLoadedIdKnown;
 }
 
-void save(CdAudioDevice& device, const DiscInfo& record) {
+bool save(CdAudioDevice& device, const DiscInfo& record) {
     DiscId id;
     int count;
-    if (IdentifyDisc(device, &id, &count))
-        save(record, id);
+    return !IdentifyDisc(device, &id, &count) || save(record, id);
+}
+
+std::string StoredValueText(const std::string& value) {
+    size_t last = value.size() - 1;
+    bool quoted = value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value[last] == value[0];
+    return quoted ? '"' + value + '"' : value;
+}
+
+std::string FilePath() {
+    char folder[MAX_PATH] = "";
+    GetWindowsDirectoryA(folder, sizeof(folder));
+    return std::string(folder) + "\\" + kFileName;
 }
 
 // Deleting first drops keys this program does not write, other players' too.
 // A merged file can hold the section more than once, and the profile
 // functions delete only the first copy: delete until none is left.
-static void DeleteSection(const std::string& section) {
+static bool DeleteSection(const std::string& section) {
     const int kMostCopies = 64;
     for (int copy = 0; copy < kMostCopies; copy++) {
-        WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, kFileName);
+        if (!WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, kFileName))
+            return false;
         char keys[4] = "";
         if (GetPrivateProfileStringA(section.c_str(), nullptr, "", keys, sizeof(keys), kFileName) == 0)
-            return;
+            return true;
     }
+    return true;
 }
 
-void save(const DiscInfo& record, DiscId id) {
+bool save(const DiscInfo& record, DiscId id) {
     std::string section = FormatDiscId(id);
-    DeleteSection(section);
-    WriteValue(section, "EntryType", "1");
-    WriteValue(section, "artist", record.artist);
-    WriteValue(section, "title", record.title);
-    WriteValue(section, "numtracks", std::to_string(record.numTracks));
+    bool written = DeleteSection(section) && WriteValue(section, "EntryType", "1") &&
+                   WriteValue(section, "artist", record.artist) && WriteValue(section, "title", record.title) &&
+                   WriteValue(section, "numtracks", std::to_string(record.numTracks));
     // A record whose names fall short of numTracks leaves the missing keys
     // out, which load reads back as the default names.
-    for (int i = 0; i < record.numTracks && i < (int)record.trackNames.size(); i++)
-        WriteValue(section, std::to_string(i).c_str(), record.trackNames.at(i));
+    for (int i = 0; written && i < record.numTracks && i < (int)record.trackNames.size(); i++)
+        written = WriteValue(section, std::to_string(i).c_str(), record.trackNames.at(i));
     size_t entriesWritten = 0;
-    WriteValue(section, "order", BuildOrderText(record.playlist, &entriesWritten));
-    WriteValue(section, "numplay", std::to_string(entriesWritten));
+    return written && WriteValue(section, "order", BuildOrderText(record.playlist, &entriesWritten)) &&
+           WriteValue(section, "numplay", std::to_string(entriesWritten));
 }
 
 }  // namespace DiscDatabase

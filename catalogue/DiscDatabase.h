@@ -22,10 +22,19 @@ void load(CdAudioDevice& device, DiscInfo& record);
 bool LastLoadedId(DiscId* id);
 
 // Replaces the section of the disc now in the drive; writes nothing without one.
-void save(CdAudioDevice& device, const DiscInfo& record);
+// False when a write was refused (a Windows directory the user may not
+// write to); the first refused write ends the save.
+bool save(CdAudioDevice& device, const DiscInfo& record);
 
 // Replaces the section of the disc with identifier id, whatever disc is in
 // the drive now: the editor keeps the id of the disc it was opened for.
-void save(const DiscInfo& record, DiscId id);
+bool save(const DiscInfo& record, DiscId id);
+
+// What save writes for a value, so that the profile functions read back the
+// value itself: they take one pair of matching quotes off a value.
+std::string StoredValueText(const std::string& value);
+
+// The file's full path, for messages.
+std::string FilePath();
 
 }  // namespace DiscDatabase

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "catalogue/DiscDatabase.h"
 #include "player/PlayerController.h"
 #include "resources/resource.h"
@@ -86,11 +88,13 @@ static void OnTabChange(HWND dialog) {
 // order text holds at most 88 entries). If another disc, or none, is in the
 // drive now, the copy is still kept in its own disc's section; and when the
 // record still describes the disc that left (no broadcast told of the
-// change), the caller loads the record of what is in the drive.
-static void CommitWorkingCopy() {
+// change), the caller loads the record of what is in the drive. False when
+// the file refused a write: the record then keeps the copy as it stands.
+static bool CommitWorkingCopy() {
     const DiscInfo& copy = WorkingCopy();
     DiscId current = 0, loaded = 0;
     int trackCount = 0;
+    bool saved = true;
     // On a large cdplayer.ini the profile functions take seconds.
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
     bool discKnown = gDevice && DiscDatabase::IdentifyDisc(*gDevice, &current, &trackCount);
@@ -98,15 +102,24 @@ static void CommitWorkingCopy() {
     bool recordCurrent = discKnown ? loadedKnown && loaded == current : !loadedKnown;
     if (gOpenedIdKnown && discKnown && current == gOpenedId && recordCurrent) {
         gDiscInfo = copy;
-        DiscDatabase::save(copy, current);
-        DiscDatabase::load(*gDevice, gDiscInfo);
+        saved = DiscDatabase::save(copy, current);
+        if (saved)
+            DiscDatabase::load(*gDevice, gDiscInfo);
         PC::OnPlaylistChanged();
     } else {
         if (gOpenedIdKnown)
-            DiscDatabase::save(copy, gOpenedId);
+            saved = DiscDatabase::save(copy, gOpenedId);
         gOtherDiscAtOk = !recordCurrent;
     }
     SetCursor(previous);
+    return saved;
+}
+
+// A Windows directory the user may not write to refuses the writes; the
+// record still shows the edits until the program ends.
+static void WarnNotSaved(HWND dialog) {
+    std::string text = "The disc's names and playlist could not be saved to " + DiscDatabase::FilePath() + ".";
+    MessageBoxA(dialog, text.c_str(), "Spindlet", MB_OK | MB_ICONWARNING);
 }
 
 static void OnOk(HWND dialog) {
@@ -115,7 +128,8 @@ static void OnOk(HWND dialog) {
         MessageBoxA(dialog, "Playlist empty!", "Error", MB_ICONWARNING);
         return;
     }
-    CommitWorkingCopy();
+    if (!CommitWorkingCopy())
+        WarnNotSaved(dialog);
     EndDialog(dialog, 0);
 }
 
