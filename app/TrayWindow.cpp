@@ -101,9 +101,16 @@ static void OnDestroy(HWND window) {
     PostQuitMessage(0);
 }
 
+// Posted by the volume events that concern the drive; wParam is TRUE for an
+// arrival. The broadcast is a sent message, which the peeks of a play's
+// start may dispatch: the disc is reloaded from the queue, never inside them.
+static const UINT kReloadDisc = WM_APP + 1;
+
 // The disc in the drive may be another: its record, the player and the
 // track menu start afresh, as on any volume change.
 static void ReloadDisc(HWND window) {
+    if (!gDevice)
+        return;
     DiscDatabase::load(*gDevice, gDiscInfo);
     PlayerController::OnVolumeChange(Autoplay);
     RebuildTrackMenu(window);
@@ -146,13 +153,21 @@ static void OnCommand(HWND window, UINT id) {
     }
 }
 
-// Any program can broadcast these, so the header is checked before use.
+// Any program can broadcast these, so the header is checked before use. A
+// USB stick or a network drive is none of the player's business.
 static void OnDeviceChange(HWND window, WPARAM event, LPARAM lParam) {
-    const DEV_BROADCAST_HDR* header = (const DEV_BROADCAST_HDR*)lParam;
+    const DEV_BROADCAST_VOLUME* volume = (const DEV_BROADCAST_VOLUME*)lParam;
     if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE)
         return;
-    if (!header || header->dbch_devicetype != DBT_DEVTYP_VOLUME || !gDevice)
+    if (!volume || volume->dbcv_devicetype != DBT_DEVTYP_VOLUME || volume->dbcv_size < sizeof(*volume) || !gDevice)
         return;
+    if (VolumeEventConcernsCdDrive(volume->dbcv_unitmask))
+        PostMessageA(window, kReloadDisc, event == DBT_DEVICEARRIVAL, 0);
+}
+
+static void OnReloadDisc(HWND window, bool arrival) {
+    if (arrival)
+        PlayerController::ReopenDevice();
     ReloadDisc(window);
 }
 
@@ -191,6 +206,7 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
     case WM_DEVICECHANGE: OnDeviceChange(window, wParam, lParam); return TRUE;
     case MM_MCINOTIFY: OnTrackEnd(wParam); return 0;
+    case kReloadDisc: OnReloadDisc(window, wParam != 0); return 0;
     case WM_TIMER: OnTimer(wParam); return 0;
     case WM_QUERYENDSESSION: return TRUE;  // never holds up a shut-down
     case WM_ENDSESSION: OnEndSession(window, wParam); return 0;

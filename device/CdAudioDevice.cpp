@@ -5,14 +5,29 @@
 CdAudioDevice* gDevice = nullptr;
 
 CdAudioDevice::CdAudioDevice() {
+    MCIERROR result = Open();
+    if (result != 0)
+        throw DeviceOpenError{result};
+}
+
+MCIERROR CdAudioDevice::Open() {
     // No MCI_OPEN_SHAREABLE: the drive is ours alone while we run.
     MCI_OPEN_PARMSA open = {};
     open.lpstrDeviceType = (LPCSTR)(DWORD_PTR)MCI_DEVTYPE_CD_AUDIO;
     MCIERROR result = mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_WAIT, (DWORD_PTR)&open);
-    if (result != 0)
-        throw DeviceOpenError{result};
-    deviceId = open.wDeviceID;
-    SetTimeFormat(MCI_FORMAT_TMSF);
+    deviceId = result == 0 ? open.wDeviceID : 0;
+    if (result == 0)
+        SetTimeFormat(MCI_FORMAT_TMSF);
+    return result;
+}
+
+bool VolumeEventConcernsCdDrive(DWORD unitMask) {
+    for (int letter = 0; letter < 26; letter++) {
+        char root[] = {char('A' + letter), ':', '\\', '\0'};
+        if (GetDriveTypeA(root) == DRIVE_CDROM)
+            return (unitMask >> letter) & 1;
+    }
+    return true;
 }
 
 void CdAudioDevice::SetTimeFormat(DWORD format) {

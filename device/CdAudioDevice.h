@@ -19,6 +19,9 @@ class CdAudioDevice {
 public:
     CdAudioDevice();
 
+    // Opens the device again after Close; until an Open succeeds, every
+    // command fails and every query reads 0.
+    MCIERROR Open();
     MCIERROR Close();
     MCIERROR Stop();
     MCIERROR Pause();
@@ -46,6 +49,11 @@ private:
 
     MCIDEVICEID deviceId = 0;
 };
+
+// Whether a volume event for these drive letters (bit 0 is A:) concerns the
+// drive that the default "cdaudio" device plays, the first CD-ROM drive.
+// Without a CD-ROM letter every event does.
+bool VolumeEventConcernsCdDrive(DWORD unitMask);
 
 // A disc holds at most 99 tracks; a driver that reports more answers nonsense.
 const int kMaxTracks = 99;

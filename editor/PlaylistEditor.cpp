@@ -101,11 +101,12 @@ static bool CommitWorkingCopy() {
     bool loadedKnown = DiscDatabase::LastLoadedId(&loaded);
     bool recordCurrent = discKnown ? loadedKnown && loaded == current : !loadedKnown;
     if (gOpenedIdKnown && discKnown && current == gOpenedId && recordCurrent) {
+        int currentTrack = PC::cursor < gDiscInfo.playlist.size() ? gDiscInfo.playlist[PC::cursor] : 0;
         gDiscInfo = copy;
         saved = DiscDatabase::save(copy, current);
         if (saved)
             DiscDatabase::load(*gDevice, gDiscInfo);
-        PC::OnPlaylistChanged();
+        PC::OnPlaylistChanged(currentTrack);
     } else {
         if (gOpenedIdKnown)
             saved = DiscDatabase::save(copy, gOpenedId);

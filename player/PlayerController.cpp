@@ -134,9 +134,16 @@ void Play() {
         return;
     if (paused && !CurrentIsData()) {
         // Resume: from where the paused track stands to that track's end.
+        // A Pause chosen from a menu that went stale can leave the drive in
+        // another entry's track: the current entry then plays from its start.
         ReadyForPlay();
+        if (!HasCurrentEntry())
+            return;  // a message handled during the wait took the disc or the device
+        TmsfPosition at = gDevice->GetPosition();
+        if (at.track != CurrentTrack())
+            at = TmsfPosition(uint8_t(CurrentTrack()), 0, 0, 0);
         uint32_t lengthMs = 0;
-        MCIERROR result = gDevice->PlayToTrackEnd(CurrentTrack(), gDevice->GetPosition(), notifyWindow, &lengthMs);
+        MCIERROR result = gDevice->PlayToTrackEnd(CurrentTrack(), at, notifyWindow, &lengthMs);
         WaitForEndOfPlay(result, lengthMs);
     } else {
         PlayCurrentEntry();
@@ -223,6 +230,21 @@ void OnVolumeChange(bool autoplay) {
     BeginDisc(autoplay);
 }
 
+void ReopenDevice() {
+    if (!gDevice)
+        return;
+    ForgetPlay();
+    gDevice->Close();
+    // The close posts every report its plays still owed, and none comes after.
+    MSG message;
+    while (notifyWindow &&
+           PeekMessageA(&message, notifyWindow, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE | PM_QS_POSTMESSAGE)) {
+    }
+    watch = PlayWatch();
+    if (gDevice)
+        gDevice->Open();
+}
+
 // While a play of ours runs, a device that stopped near the play's end has
 // ended it: the next entry starts now, so that the menu about to open shows
 // what then happens. One that stopped long before was refused, as the
@@ -242,9 +264,20 @@ void RefreshPlaying() {
     playing = mode == MCI_MODE_PLAY;
 }
 
-void OnPlaylistChanged() {
+void OnPlaylistChanged(int currentTrack) {
     if (cursor >= gDiscInfo.playlist.size())
         cursor = 0;
+    if (!playing && !paused)
+        return;
+    for (size_t entry = 0; entry < gDiscInfo.playlist.size(); entry++) {
+        if (gDiscInfo.playlist[entry] == currentTrack) {
+            cursor = entry;
+            return;
+        }
+    }
+    // The track that plays is no longer listed: the entry that took its place
+    // is chosen, as from the track menu.
+    SelectEntry(cursor);
 }
 
 void OnEndOfPlayTimer() {

@@ -30,13 +30,20 @@ void PreviousTrack();
 void SelectEntry(size_t entry);
 void OnTrackEnd(WPARAM code);
 void OnVolumeChange(bool autoplay);
+// A disc arrived: the device is closed and opened again, since the platform's
+// driver answers from the table of contents it read at its open. Reports of
+// the closed device's plays are dropped. A failed open leaves a device that
+// finds no disc, until the next arrival opens it again.
+void ReopenDevice();
 void RefreshPlaying();
 // WM_TIMER with kEndOfPlayTimer on the notification window: the play should
 // have ended by now, whether or not the driver said so.
 void OnEndOfPlayTimer();
-// The editor replaced the playlist: the cursor keeps its index where that
-// still designates an entry, and goes back to the first otherwise.
-void OnPlaylistChanged();
+// The editor replaced the playlist; currentTrack is the track of the entry
+// that was current. While playing or paused the cursor follows that track to
+// its first entry. Otherwise it keeps its index where that still designates
+// an entry, and goes back to the first otherwise.
+void OnPlaylistChanged(int currentTrack);
 void ShutDown();
 
 }  // namespace PlayerController

@@ -188,3 +188,25 @@ prepare_prefix() {
   fi
   cp "$driver" "$prefix/drive_c/windows/system32/vcdaudio.dll" || die "could not install the virtual drive in $prefix"
 }
+
+# A copy of a width's prefix whose D: is a CD-ROM drive, as on a machine with
+# one (Wine's drive settings and a dosdevices link): the drive-letter tests
+# run there. The other prefixes have no CD-ROM letter.
+prepare_cdrom_prefix() {
+  local width=$1 prefix copy
+  prefix=$(prefix_of "$width")
+  copy="$prefix-cdrom"
+  if [ ! -f "$copy/.spindlet-ready" ]; then
+    say "making $copy, where D: is a CD-ROM drive"
+    rm -rf "$copy"
+    cp -a "$prefix" "$copy"
+    rm -f "$copy/.spindlet-ready"
+    mkdir -p "$copy/cdrom"
+    ln -sfn ../cdrom "$copy/dosdevices/d:"
+    WINEPREFIX="$copy" "$(wine_of "$width")" reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f \
+      </dev/null >/dev/null 2>&1 || die "$width-bit Wine could not make D: a CD-ROM drive in $copy"
+    WINEPREFIX="$copy" "$(wineserver_of "$width")" -w
+    touch "$copy/.spindlet-ready"
+  fi
+  prepare_prefix "$width" "$copy"
+}

@@ -6,6 +6,7 @@
 #include "device/DiscId.h"
 #include "resources/resource.h"
 #include "tests/app/ExeFixture.h"
+#include "tools/vcd/ControlFile.h"
 
 namespace {
 
@@ -57,11 +58,14 @@ protected:
     }
 };
 
+std::string FourTrackSection() {
+    return FormatDiscId(DiscIdFromToc({0x0200, 0x0300, 0x0400, 0x0500}, 0));
+}
+
 TEST_F(PlatformDriverExeTest, PlaysAPlaylistWithRepeatsThroughToTheWrap) {
     SetFlags(true, true);
     drive.Control(kFourTracks);
-    WriteSection(FormatDiscId(DiscIdFromToc({0x0200, 0x0300, 0x0400, 0x0500}, 0)), "A", "T", {"a", "b", "c", "d"},
-                 "1 0 1 3 1");
+    WriteSection(FourTrackSection(), "A", "T", {"a", "b", "c", "d"}, "1 0 1 3 1");
     Launch();
     ExpectWrapAndExit({2, 1, 2, 4, 2});
 }
@@ -169,4 +173,110 @@ TEST_F(PlatformDriverExeTest, PausedThenAMenuWhileTheDriverSaysStoppedMovesNothi
     ExpectWrapAndExit({1, 2, 3, 4});
 }
 
+// Pause from a menu opened before the wrap, chosen after it: the drive stands
+// at the end of the last entry's track, so Play starts the first entry.
+TEST_F(PlatformDriverExeTest, PlayAfterAPauseChosenPastTheWrapStartsTheFirstEntry) {
+    SetFlags(true, true);
+    drive.Control(kFourTracks);
+    WriteSection(FourTrackSection(), "A", "T", {"a", "b", "c", "d"}, "3 2 1 0");
+    Launch();
+    ASSERT_TRUE(PumpUntil([&] { return PlayedTracks().size() == 4 && LastCommand() == "stop"; }, 10000));
+    drive.ClearLog();
+    Command(IDM_PAUSE);
+    PumpFor(300);
+    Command(IDM_PLAY);
+    ASSERT_TRUE(PlayedUpTo(1));
+    std::string play = drive.Log({"play"})[0];
+    EXPECT_NE(play.find("from=0x00000004 "), std::string::npos) << play;
+    EXPECT_EQ(play.substr(play.size() - 4), "-> 0");
+    ExpectWrapAndExit({4, 3, 2, 1});
+}
+
+// OK on a playlist changed while its first entry plays (1 2 3 4 to 2 1 3 4):
+// the cursor follows the track that plays, and the new order goes on from it.
+TEST_F(PlatformDriverExeTest, APlaylistSavedWhileATrackPlaysFollowsThatTrack) {
+    Start("speed=0.5\n", false);  // two seconds a track; stopped: the Playlist page
+    Command(IDM_EDIT_PLAYLIST);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (dialog = FindWindowA("#32770", "Playlist")) && IsWindowVisible(dialog); }));
+    Command(IDM_PLAY);
+    ASSERT_TRUE(PlayedUpTo(1));
+    HWND list = nullptr;
+    for (HWND page = nullptr; !list && (page = FindWindowExA(dialog, page, "#32770", nullptr));)
+        list = GetDlgItem(page, IDC_PLAYLIST_LIST);
+    ASSERT_NE(list, nullptr);
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    SendMessageA(GetParent(list), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1), 0);  // the down arrow
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(IniValue(FourTrackSection(), "order"), "1 0 2 3");
+    ExpectWrapAndExit({1, 3, 4});
+}
+
+// Without a CD-ROM letter (an old system, a drive without one) any volume may
+// be the drive's: an arrival of E: reads the disc anew.
+TEST_F(PlatformDriverExeTest, WithoutACdRomLetterEveryVolumeEventCounts) {
+    Start("speed=0.5\n");
+    ASSERT_TRUE(PlayedUpTo(2));
+    drive.ClearLog();
+    EXPECT_EQ(drive.ChangeDisc("insert letter=E"), 0u);
+    ASSERT_TRUE(PlayedUpTo(1));
+    EXPECT_EQ(Commands()[0], "close");
+    ExpectWrapAndExit({1, 2, 3, 4});
+}
+
 }  // namespace
+
+// In a prefix whose D: is a CD-ROM drive, the drive that the default device
+// plays, as on a machine with one.
+class CdRomLetterTest : public PlatformDriverExeTest {};
+
+// The driver answers from the table of contents it read at its open: a new
+// disc is read through a fresh open, so its own section is found and its
+// first entry is played (Autoplay) or cued. Nothing is written.
+TEST_F(CdRomLetterTest, ASwappedDiscIsReadThroughAFreshOpen) {
+    for (bool autoplay : {true, false}) {
+        SCOPED_TRACE(autoplay);
+        WriteSection(FourTrackSection(), "Old", "T", {"a", "b", "c", "d"}, "0 1 2 3");
+        std::string newSection = FormatDiscId(DiscIdFromToc({0x0200, 0x0300, 0x0400}, 0));
+        WritePrivateProfileStringA(newSection.c_str(), "order", "2 0 1", IniPath().c_str());
+        std::string before;
+        ReadTextFile(IniPath().c_str(), &before);
+        SetFlags(true, autoplay);
+        drive.Control(kFourTracks);
+        Launch();
+        ASSERT_TRUE(PlayedUpTo(autoplay ? 1 : 0));
+        PumpFor(300);
+        drive.ClearLog();
+        EXPECT_EQ(drive.ChangeDisc("insert \"tracks=0:02:00 0:03:00 0:04:00\" leadout=0:05:00"), 0u);
+        ASSERT_TRUE(PumpUntil([&] { return !drive.Log({autoplay ? "play" : "seek"}).empty(); }));
+        std::vector<std::string> commands = Commands();
+        commands.resize(2);
+        EXPECT_EQ(commands, (std::vector<std::string>{"close", "open"}));
+        if (autoplay) {
+            EXPECT_EQ(PlayedTracks()[0], 3);
+        } else {
+            EXPECT_NE(drive.Log({"seek"})[0].find("to=0x00000003 "), std::string::npos);
+        }
+        Command(IDM_EXIT);
+        EXPECT_EQ(ExitCode(), 0u);
+        std::string after;
+        ReadTextFile(IniPath().c_str(), &after);
+        EXPECT_EQ(after, before);
+        DeleteFileA(IniPath().c_str());
+    }
+}
+
+// A USB stick put in and taken out while a track plays: no command but the
+// watch's queries, and the playlist goes on.
+TEST_F(CdRomLetterTest, AnotherLettersVolumeChangesNothing) {
+    Start("speed=0.5\n");
+    ASSERT_TRUE(PlayedUpTo(1));
+    drive.ClearLog();
+    EXPECT_EQ(drive.ChangeDisc("insert letter=E"), 0u);
+    EXPECT_EQ(drive.ChangeDisc("eject letter=E"), 0u);
+    PumpFor(300);
+    for (const std::string& command : Commands())
+        EXPECT_EQ(command, "status");
+    ExpectWrapAndExit({2, 3, 4});
+}

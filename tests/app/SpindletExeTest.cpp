@@ -40,7 +40,7 @@ TEST_F(SpindletExeTest, PlaysThroughThePlaylistOnADriverThatNeverReportsAnEnd) {
 
 TEST_F(SpindletExeTest, ReloadsWhenTheDiscIsTakenOutAndAnotherPutIn) {
     SetFlags(true, true);
-    drive.Control(DiscControl(kThreeTrackStarts, kThreeTrackLeadOut, "speed=1\n"));
+    drive.Control(DiscControl(kThreeTrackStarts, kThreeTrackLeadOut, "speed=1\nwinetoc=0\n"));
     Launch();
     ASSERT_TRUE(PumpUntil([&] { return PlayedTracks().size() == 1; }));
     EXPECT_EQ(drive.ChangeDisc("eject"), 0u);

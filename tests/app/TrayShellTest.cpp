@@ -267,14 +267,16 @@ TEST_F(TrayShellTest, ButtonsOpenTheMenusTheSettingSaysAndChosenItemsAct) {
 }
 
 TEST_F(TrayShellTest, AVolumeRemovalAndArrivalReloadTheDisc) {
+    UseDisc("speed=1\nwinetoc=0\n");
     Start(true);
     EXPECT_EQ(drive.ChangeDisc("eject"), 0u);
-    EXPECT_FALSE(PC::discPresent);
+    EXPECT_TRUE(PumpUntil([] { return !PC::discPresent; }));
     ASSERT_EQ(GetMenuItemCount(TrackMenu()), 1);
     EXPECT_EQ(GetMenuItemID(TrackMenu(), 0), 0u);
 
     drive.ClearLog();
     EXPECT_EQ(drive.ChangeDisc("insert \"tracks=0:02:00 4:00:00\" leadout=9:00:00"), 0u);
+    EXPECT_TRUE(PumpUntil([] { return gDiscInfo.numTracks == 2; }));
     EXPECT_EQ(TrackItems(), (std::vector<std::string>{"Track 1*", "Track 2"}));
     EXPECT_EQ(drive.PlayedTracks(), std::vector<int>{1});
 }

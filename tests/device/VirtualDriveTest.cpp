@@ -267,6 +267,30 @@ TEST_F(VirtualDriveTest, ThePlatformDriverModel) {
     EXPECT_EQ(window.codes, (std::vector<WPARAM>{MCI_NOTIFY_ABORTED, MCI_NOTIFY_SUCCESSFUL}));
 }
 
+// Another disc is read only through a new open; presence and mode stay live.
+TEST_F(VirtualDriveTest, TheTableOfContentsIsTheOneReadAtTheOpen) {
+    const std::string twoTracks = "present=1\ntracks=0:02:00 4:00:00\nleadout=9:00:00\ndata=2\n";
+    drive.Control(DiscControl(kFourTrackStarts, "18:02:11", "winetoc=0\n"));
+    ASSERT_EQ(mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, 0), 0u);
+    ASSERT_EQ(OpenDrive(&id), 0u);
+    SetFormat(id, MCI_FORMAT_MSF);
+    drive.Control(twoTracks);
+    EXPECT_EQ(Status(id, MCI_STATUS_NUMBER_OF_TRACKS), 4u);
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION, 2), (DWORD_PTR)MCI_MAKE_MSF(4, 31, 17));
+    EXPECT_EQ(Status(id, MCI_STATUS_LENGTH, 4), (DWORD_PTR)MCI_MAKE_MSF(4, 18, 2));
+    EXPECT_EQ(Status(id, MCI_CDA_STATUS_TYPE_TRACK, 2), (DWORD_PTR)MCI_CDA_TRACK_AUDIO);
+    drive.Control("present=0\n");
+    EXPECT_EQ(Status(id, MCI_STATUS_MEDIA_PRESENT), 0u);
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), (DWORD_PTR)MCI_MODE_OPEN);
+    drive.Control(twoTracks + "winetoc=1\n");  // Wine's driver reads the disc at every question
+    EXPECT_EQ(Status(id, MCI_STATUS_NUMBER_OF_TRACKS), 2u);
+    drive.Control(twoTracks);
+    ASSERT_EQ(mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, 0), 0u);
+    ASSERT_EQ(OpenDrive(&id), 0u);
+    EXPECT_EQ(Status(id, MCI_STATUS_NUMBER_OF_TRACKS), 2u);
+    EXPECT_EQ(Status(id, MCI_CDA_STATUS_TYPE_TRACK, 2), (DWORD_PTR)MCI_CDA_TRACK_OTHER);
+}
+
 TEST_F(VirtualDriveTest, LogNamesEachCommandWithItsFlagsFieldsAndResult) {
     drive.ClearLog();
     SetFormat(id, MCI_FORMAT_TMSF);

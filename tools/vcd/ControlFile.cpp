@@ -63,6 +63,8 @@ DriveControl ParseControl(const std::string& text) {
             control.winePause = atoi(value.c_str()) != 0;
         } else if (key == "winedata") {
             control.wineData = atoi(value.c_str()) != 0;
+        } else if (key == "winetoc") {
+            control.wineToc = atoi(value.c_str()) != 0;
         } else if (key == "nonotify") {
             control.noNotify = atoi(value.c_str()) != 0;
         } else if (key == "failplay") {

@@ -28,6 +28,13 @@
 //   winepause=1          the mode reads paused while paused
 //   winedata=1           a play starts past the data tracks; one that lies
 //                        wholly in data is empty and reported successful
+// The table of contents (tracks, data, lead-out, lengths, the number of
+// tracks), by default as the platform's driver: read when the device is
+// opened, or at the first command after that finds a disc, and answered
+// from then on until the device is closed, whatever disc is in the drive
+// now; whether a disc is present, and the mode, stay live. Wine's driver
+// reads the disc at every question:
+//   winetoc=1            answer from the control file as it is now
 //   failplay=1           a running play fails at once (MCI_NOTIFY_FAILURE)
 //   busy=1               another program holds the device
 //   nodevice=1           there is no CD audio device
@@ -49,6 +56,7 @@ struct DriveControl {
     bool failPlay = false;
     bool winePause = false;
     bool wineData = false;
+    bool wineToc = false;
     bool busy = false;
     bool noDevice = false;
     int64_t reportedTracks = -1;  // -1: the real count

@@ -102,7 +102,7 @@ public:
 
     LRESULT Command(UINT message, DWORD flags, DWORD_PTR params) {
         Lock();
-        control = ReadControl();
+        ReadDriveControl();
         LRESULT result = Dispatch(message, flags, params);
         Unlock();
         return result;
@@ -110,6 +110,25 @@ public:
 
 private:
     void Lock() { EnterCriticalSection(&lock); }
+
+    // The control file, with the table of contents this open read first
+    // unless the drive re-reads it (winetoc=1).
+    void ReadDriveControl() {
+        control = ReadControl();
+        if (control.wineToc)
+            return;
+        if (!tocRead && control.present) {
+            toc = control;
+            tocRead = true;
+        }
+        if (!tocRead)
+            return;
+        control.trackStarts = toc.trackStarts;
+        control.dataTracks = toc.dataTracks;
+        control.leadOut = toc.leadOut;
+        control.lengthMs = toc.lengthMs;
+        control.reportedTracks = toc.reportedTracks;
+    }
     void Unlock() { LeaveCriticalSection(&lock); }
 
     LRESULT Dispatch(UINT message, DWORD flags, DWORD_PTR params) {
@@ -534,7 +553,7 @@ private:
         while (!quit) {
             DWORD wait = PostLateReport();
             if (mode == Mode::Playing) {
-                control = ReadControl();
+                ReadDriveControl();
                 if (!control.present || control.failPlay) {
                     EndPlay(MCI_NOTIFY_FAILURE);
                     continue;
@@ -572,6 +591,8 @@ private:
     uint32_t garbageState = 0x9E3779B9;
     bool quit = false;
     DriveControl control;
+    DriveControl toc;  // the control file when this open first found a disc
+    bool tocRead = false;
     DWORD timeFormat = MCI_FORMAT_MSF;
     Mode mode = Mode::Stopped;
     uint32_t position = 0;
