@@ -1,7 +1,5 @@
 #include "CdAudioDevice.h"
 
-#include <vector>
-
 CdAudioDevice* gDevice = nullptr;
 
 CdAudioDevice::CdAudioDevice() {
@@ -118,20 +116,33 @@ DWORD CdAudioDevice::GetTrackLength(int track) {
     return (DWORD)QueryTrackStatus(MCI_STATUS_LENGTH, track);
 }
 
-DiscId CdAudioDevice::ComputeDiscId() {
-    SetTimeFormat(MCI_FORMAT_MSF);
+// In MSF, which the caller sets.
+std::vector<uint32_t> CdAudioDevice::ReadStarts() {
     int count = (int)GetTrackCount();
     if (count > kMaxTracks)
         count = kMaxTracks;
     std::vector<uint32_t> starts;
     for (int k = 1; k <= count; k++)
         starts.push_back((uint32_t)QueryTrackStatus(MCI_STATUS_POSITION, k));
+    return starts;
+}
+
+// Everything else relies on TMSF, so it goes back whatever happened.
+std::vector<uint32_t> CdAudioDevice::TrackStartsMsf() {
+    SetTimeFormat(MCI_FORMAT_MSF);
+    std::vector<uint32_t> starts = ReadStarts();
+    SetTimeFormat(MCI_FORMAT_TMSF);
+    return starts;
+}
+
+DiscId CdAudioDevice::ComputeDiscId() {
+    SetTimeFormat(MCI_FORMAT_MSF);
+    std::vector<uint32_t> starts = ReadStarts();
     uint32_t lengthMs = 0;
-    if (count < 3) {
+    if (starts.size() < 3) {
         SetTimeFormat(MCI_FORMAT_MILLISECONDS);
         lengthMs = (uint32_t)QueryStatus(MCI_STATUS_LENGTH);
     }
-    // Everything else relies on TMSF, so it goes back whatever happened.
     SetTimeFormat(MCI_FORMAT_TMSF);
     return DiscIdFromToc(starts, lengthMs);
 }

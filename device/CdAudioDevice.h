@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <vector>
+
 #include "DiscId.h"
 #include "TmsfPosition.h"
 
@@ -41,11 +43,15 @@ public:
     DWORD GetTrackLength(int track);
 
     DiscId ComputeDiscId();
+    // Each track's start as an MSF value (at most kMaxTracks); the time
+    // format is TMSF again afterwards.
+    std::vector<uint32_t> TrackStartsMsf();
 
 private:
     DWORD_PTR QueryStatus(DWORD item);
     DWORD_PTR QueryTrackStatus(DWORD item, int track);
     void SetTimeFormat(DWORD format);
+    std::vector<uint32_t> ReadStarts();
 
     MCIDEVICEID deviceId = 0;
 };

@@ -195,3 +195,10 @@ bool RunPlaylistEditor(HINSTANCE instance, HWND owner) {
 HWND PlaylistEditorWindow() {
     return gEditorDialog;
 }
+
+bool EditedDiscInDrive() {
+    DiscId current = 0;
+    int trackCount = 0;
+    return gOpenedIdKnown && gDevice && DiscDatabase::IdentifyDisc(*gDevice, &current, &trackCount) &&
+           current == gOpenedId;
+}

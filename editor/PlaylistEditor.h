@@ -14,6 +14,9 @@ bool RunPlaylistEditor(HINSTANCE instance, HWND owner);
 // The open Playlist dialog, or null.
 HWND PlaylistEditorWindow();
 
+// The disc the working copy describes is the one in the drive.
+bool EditedDiscInDrive();
+
 // The pages (106 and 107). Each is created with the working copy's address
 // and loads it when shown, stores into it when hidden or sent
 // WM_SHOWWINDOW(0, 0).

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "catalogue/DiscInfo.h"
+#include "editor/TrackNamesLookup.h"
 #include "resources/resource.h"
 
 static DiscInfo* gCopy = nullptr;
@@ -76,7 +77,9 @@ static void ShowSelectedName(HWND page) {
 }
 
 static void OnCommand(HWND page, int id, int notification) {
-    if (id == IDC_TRACK_LIST && notification == LBN_SELCHANGE)
+    if (id == IDC_LOOKUP)
+        OnLookupClicked(page);
+    else if (id == IDC_TRACK_LIST && notification == LBN_SELCHANGE)
         ShowSelectedName(page);
     else if (id == IDC_TRACK_NAME && notification == EN_KILLFOCUS)
         CommitTypedName(page);
@@ -97,6 +100,17 @@ INT_PTR CALLBACK TrackNamesPage(HWND page, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_COMMAND:
         OnCommand(page, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case kLookupAnswer:
+        if (OnLookupAnswer(page, lParam, gCopy))
+            Load(page);
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == kLookupTimer)
+            OnLookupTimer(page);
+        return TRUE;
+    case WM_DESTROY:
+        DropLookup(page);
         return TRUE;
     }
     return FALSE;

@@ -26,6 +26,24 @@ static bool ReadFlag(HKEY key, const char* name) {
     return value != 0;
 }
 
+std::string LookupServer() {
+    char server[512] = "";
+    DWORD size = sizeof(server) - 1;
+    DWORD type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        if (RegQueryValueExA(key, "LookupServer", nullptr, &type, (BYTE*)server, &size) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            size = 0;
+        server[size] = '\0';
+        RegCloseKey(key);
+    }
+    std::string text = server;
+    while (!text.empty() && (text.back() == '/' || text.back() == '\0'))
+        text.pop_back();
+    return text.empty() ? "https://musicbrainz.org" : text;
+}
+
 void ReadSettings() {
     HKEY key;
     DWORD disposition = 0;

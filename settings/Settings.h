@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The two persisted preferences, read once at start-up and written at exit.
 extern bool LClickMenu;  // left click opens the track menu; false swaps buttons
 extern bool Autoplay;    // a loaded disc starts playing by itself
@@ -9,6 +11,11 @@ extern bool Autoplay;    // a loaded disc starts playing by itself
 extern const char kSettingsKey[];  // under HKEY_CURRENT_USER
 extern const char kRunKey[];
 extern const char kRunValue[];
+
+// The server the Playlist dialog looks names up on: the string value
+// "LookupServer" beside the flags, read at each lookup; absent or empty is
+// https://musicbrainz.org. No trailing slash.
+std::string LookupServer();
 
 void ReadSettings();
 void WriteSettings();

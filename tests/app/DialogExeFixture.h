@@ -76,6 +76,17 @@ protected:
 
     static void SetText(HWND control, const char* text) { SendMessageA(control, WM_SETTEXT, 0, (LPARAM)text); }
 
+    // A track's name as the Track Names page shows it once the track is selected.
+    static std::string TrackName(HWND dialog, int index) {
+        HWND box = Control(dialog, IDC_TRACK_NAME);
+        HWND page = GetParent(box);
+        HWND list = GetDlgItem(page, IDC_TRACK_LIST);
+        SendMessageA(list, LB_SETCURSEL, index, 0);
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_TRACK_LIST, LBN_SELCHANGE), (LPARAM)list);
+        return Text(box);
+    }
+
+
     // An edit in whichever dialog it is: the artist, or the left-click box.
     static void EditSomething(HWND dialog, const char* artist) {
         if (HWND field = Control(dialog, IDC_ARTIST))

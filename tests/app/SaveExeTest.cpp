@@ -27,19 +27,10 @@ protected:
     // starts a Unix program without a handle to wait on: the effect is
     // watched for instead.
     static bool SetUnwritable(bool unwritable) {
-        typedef char*(CDECL * UnixNameProc)(const WCHAR*);
-        UnixNameProc unixName =
-            (UnixNameProc)(void (*)())GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
-        WCHAR path[MAX_PATH] = L"";
-        MultiByteToWideChar(CP_ACP, 0, IniPath().c_str(), -1, path, MAX_PATH);
-        char* name = unixName ? unixName(path) : nullptr;
-        if (!name)
+        std::string name = UnixPath(IniPath());
+        if (name.empty())
             return false;
-        HANDLE chattr = nullptr;
-        RunProcess(std::string("/usr/bin/chattr ") + (unwritable ? "+i " : "-i ") + name, &chattr);
-        HeapFree(GetProcessHeap(), 0, name);
-        if (chattr)
-            CloseHandle(chattr);
+        StartUnixProgram(std::string("/usr/bin/chattr ") + (unwritable ? "+i " : "-i ") + name);
         return PumpUntil([&] { return Writable() != unwritable; });
     }
 
@@ -52,14 +43,6 @@ protected:
         SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_TRACK_NAME, EN_KILLFOCUS), (LPARAM)box);
     }
 
-    static std::string TrackName(HWND dialog, int index) {
-        HWND box = Control(dialog, IDC_TRACK_NAME);
-        HWND page = GetParent(box);
-        HWND list = GetDlgItem(page, IDC_TRACK_LIST);
-        SendMessageA(list, LB_SETCURSEL, index, 0);
-        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_TRACK_LIST, LBN_SELCHANGE), (LPARAM)list);
-        return Text(box);
-    }
 };
 
 // The edits stay in the record (the track menu and the next opening show

@@ -40,3 +40,24 @@ std::string ProgramUnderTestPath() {
 std::string ProgramUnderTest() {
     return "\"" + ProgramUnderTestPath() + "\"";
 }
+
+std::string UnixPath(const std::string& windowsPath) {
+    typedef char*(CDECL * UnixNameProc)(const WCHAR*);
+    UnixNameProc unixName =
+        (UnixNameProc)(void (*)())GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
+    WCHAR path[MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, path, MAX_PATH);
+    char* name = unixName ? unixName(path) : nullptr;
+    if (!name)
+        return std::string();
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+void StartUnixProgram(const std::string& commandLine) {
+    HANDLE process = nullptr;
+    RunProcess(commandLine, &process);
+    if (process)
+        CloseHandle(process);
+}

@@ -17,3 +17,10 @@ std::string ProgramUnderTestPath();  // the same, unquoted
 // Dispatches our messages while the process runs (a program that broadcasts
 // waits for every window to answer); its exit code, or -1 on time-out.
 DWORD PumpUntilExit(HANDLE process, DWORD timeoutMs = 20000);
+
+// Wine's own: the Unix path of a Windows path, for the Unix programs a test
+// starts; empty when not under Wine.
+std::string UnixPath(const std::string& windowsPath);
+// Starts a Unix program (an absolute path, then its arguments). Wine gives
+// no handle to wait on: the caller watches for what it does.
+void StartUnixProgram(const std::string& commandLine);
