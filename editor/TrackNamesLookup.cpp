@@ -34,19 +34,19 @@ static void EndLookup(HWND page, const std::string& status) {
 // UTF-8 in the system's code page: a character it lacks becomes its default
 // character. At most 254 bytes, as the edit boxes take, never half a character.
 static std::string Ansi(const std::string& utf8) {
-    int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), nullptr, 0);
-    std::wstring text(wide > 0 ? wide : 0, L'\0');
-    if (wide > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &text[0], wide);
-    if (text.size() > 254)
-        text.resize(254);
-    for (;;) {
-        char ansi[1024] = "";
-        int length = WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), ansi, sizeof(ansi), nullptr, nullptr);
-        if ((length > 0 && length <= 254) || text.empty())
-            return std::string(ansi, length > 0 ? length : 0);
-        text.pop_back();
-    }
+    // 254 characters take at most 1,016 bytes; the cut falls between characters.
+    size_t length = utf8.size() < 1016 ? utf8.size() : 1016;
+    while (length < utf8.size() && length > 0 && (utf8[length] & 0xC0) == 0x80)
+        length--;
+    WCHAR wide[1016];
+    int count = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)length, wide, 1016);
+    if (count > 254)
+        count = 254;
+    char ansi[1024];
+    int written = 0;
+    while (count > 0 && (written = WideCharToMultiByte(CP_ACP, 0, wide, count, ansi, 254, nullptr, nullptr)) == 0)
+        count--;
+    return std::string(ansi, written > 0 ? written : 0);
 }
 
 static LookupToc ReadToc(CdAudioDevice& device) {
