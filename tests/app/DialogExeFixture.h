@@ -95,6 +95,15 @@ protected:
             SendMessageA(box, BM_SETCHECK, BST_UNCHECKED, 0);
     }
 
+    // The artist the record holds, as the Playlist dialog opened anew shows it.
+    std::string ArtistShownByTheEditor() {
+        HWND dialog = Open(IDM_EDIT_PLAYLIST, kPlaylist);
+        std::string artist = dialog ? Text(Control(dialog, IDC_ARTIST)) : "(no dialog)";
+        if (dialog)
+            Press(dialog, IDCANCEL);
+        return artist;
+    }
+
     void ExitAndExpectCleanEnd() {
         PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
         EXPECT_EQ(ExitCode(), 0u);
