@@ -17,6 +17,7 @@ static unsigned gRunning = 0;
 static unsigned gLastSerial = 0;
 static DWORD gLastStartTick = 0;
 static DiscId gLoadedAtStart = 0;
+static std::string gServer;
 static std::string gDiscId;
 static int gTrackCount = 0;
 
@@ -74,7 +75,11 @@ void OnLookupClicked(HWND page) {
         SetStatus(page, "This disc cannot be looked up.");
         return;
     }
-    std::string url = LookupServer() + "/ws/2/discid/" + gDiscId + "?toc=" + LookupTocText(toc) +
+    if (!LookupServer(&gServer)) {
+        SetStatus(page, "The LookupServer setting cannot be read.");
+        return;
+    }
+    std::string url = gServer + "/ws/2/discid/" + gDiscId + "?toc=" + LookupTocText(toc) +
                       "&cdstubs=no&inc=recordings+artist-credits&fmt=json";
     // The service takes at most one request a second.
     DWORD since = GetTickCount() - gLastStartTick;
@@ -119,7 +124,7 @@ static void Fill(const DiscMatch& match, DiscInfo* copy) {
 static bool Take(HWND page, const LookupAnswer& answer, DiscInfo* copy) {
     std::vector<DiscMatch> matches;
     if (answer.outcome == LookupAnswer::kNoConnection)
-        EndLookup(page, "Could not connect to " + LookupServer() + ".");
+        EndLookup(page, "Could not connect to " + gServer + ".");
     else if (answer.outcome == LookupAnswer::kTooLarge)
         EndLookup(page, "The server's answer is too large (over 1 MB).");
     else if (answer.status == 503)

@@ -1,6 +1,7 @@
 #include "lookup/Matches.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "lookup/Json.h"
 
@@ -70,7 +71,7 @@ bool ReadMatches(const std::string& answer, const std::string& id, int trackCoun
             match.trackNames.push_back(artist.empty() || artist == match.artist ? title : artist + " - " + title);
         }
         match.label = Label(match, release, *medium);
-        matches->push_back(match);
+        matches->push_back(std::move(match));
     }
     return true;
 }

@@ -26,22 +26,27 @@ static bool ReadFlag(HKEY key, const char* name) {
     return value != 0;
 }
 
-std::string LookupServer() {
-    char server[512] = "";
-    DWORD size = sizeof(server) - 1;
-    DWORD type = 0;
+bool LookupServer(std::string* server) {
+    char text[512] = "";
+    DWORD size = sizeof(text) - 1;
+    DWORD type = REG_SZ;
+    LONG result = ERROR_FILE_NOT_FOUND;
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-        if (RegQueryValueExA(key, "LookupServer", nullptr, &type, (BYTE*)server, &size) != ERROR_SUCCESS ||
-            type != REG_SZ)
-            size = 0;
-        server[size] = '\0';
+        result = RegQueryValueExA(key, "LookupServer", nullptr, &type, (BYTE*)text, &size);
         RegCloseKey(key);
     }
-    std::string text = server;
-    while (!text.empty() && (text.back() == '/' || text.back() == '\0'))
-        text.pop_back();
-    return text.empty() ? "https://musicbrainz.org" : text;
+    if (result == ERROR_FILE_NOT_FOUND)
+        size = 0;
+    else if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return false;
+    text[size] = '\0';
+    *server = text;
+    while (!server->empty() && (server->back() == '/' || server->back() == '\0'))
+        server->pop_back();
+    if (server->empty())
+        *server = "https://musicbrainz.org";
+    return true;
 }
 
 void ReadSettings() {

@@ -14,8 +14,9 @@ extern const char kRunValue[];
 
 // The server the Playlist dialog looks names up on: the string value
 // "LookupServer" beside the flags, read at each lookup; absent or empty is
-// https://musicbrainz.org. No trailing slash.
-std::string LookupServer();
+// https://musicbrainz.org. No trailing slash. False for a value that is no
+// string of at most 511 characters: nothing is sent then.
+bool LookupServer(std::string* server);
 
 void ReadSettings();
 void WriteSettings();

@@ -124,6 +124,10 @@ TEST_F(LookupExeTest, EachFailureLeavesTheNamesAndSaysWhy) {
     EXPECT_EQ(LookUp(dialog, "busy"), "The server is busy. Try again in a while.");
     EXPECT_EQ(LookUp(dialog, "bad"), "The server's answer could not be read.");
     EXPECT_EQ(LookUp(dialog, "large"), "The server's answer is too large (over 1 MB).");
+    DWORD number = 1;
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "LookupServer", REG_DWORD, &number, sizeof(number));
+    ClickLookUp(dialog);
+    EXPECT_TRUE(PumpUntil([&] { return Status(dialog) == "The LookupServer setting cannot be read."; }));
     server = "http://127.0.0.1:1";
     EXPECT_EQ(LookUp(dialog, "one"), "Could not connect to http://127.0.0.1:1/one.");
     EXPECT_EQ(Text(Control(dialog, IDC_ARTIST)), "Artist");
