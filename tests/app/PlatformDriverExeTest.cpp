@@ -225,6 +225,22 @@ TEST_F(PlatformDriverExeTest, WithoutACdRomLetterEveryVolumeEventCounts) {
     ExpectWrapAndExit({1, 2, 3, 4});
 }
 
+// Another program takes the drive in the moment of a swap: no disc and no
+// box, and the next arrival opens the drive again.
+TEST_F(PlatformDriverExeTest, AFailedReopenFindsNoDiscUntilTheNextArrival) {
+    Start("speed=0.5\n");
+    ASSERT_TRUE(PlayedUpTo(1));
+    drive.ClearLog();
+    EXPECT_EQ(drive.ChangeDisc("insert busy=1"), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return !drive.Log({"open"}).empty(); }));
+    PumpFor(500);
+    EXPECT_EQ(drive.Log({"open"})[0].find("-> 0"), std::string::npos);
+    EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr);
+    EXPECT_TRUE(PlayedTracks().empty());
+    EXPECT_EQ(drive.ChangeDisc("insert busy=0"), 0u);
+    ExpectWrapAndExit({1, 2, 3, 4});
+}
+
 }  // namespace
 
 // In a prefix whose D: is a CD-ROM drive, the drive that the default device
