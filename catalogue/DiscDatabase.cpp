@@ -67,8 +67,7 @@ bool save(CdAudioDevice& device, const DiscInfo& record) {
 }
 
 std::string StoredValueText(const std::string& value) {
-    size_t last = value.size() - 1;
-    bool quoted = value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value[last] == value[0];
+    bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
     return quoted ? '"' + value + '"' : value;
 }
 

@@ -30,7 +30,10 @@ struct Reader {
         *code = 0;
         for (int i = 0; i < 4; i++) {
             char c = text[at++];
-            int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            int digit = c >= '0' && c <= '9'   ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
             if (digit < 0)
                 return false;
             *code = *code * 16 + unsigned(digit);

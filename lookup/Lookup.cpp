@@ -38,9 +38,11 @@ void Fetch(const std::string& url, LookupAnswer* answer) {
     if (!session)
         return;
     DWORD timeout = kLookupTimeoutMs;
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+    for (DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
         setOption(session, option, &timeout, sizeof(timeout));
-    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+    const DWORD flags =
+        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
     HINTERNET request = openUrl(session, url.c_str(), "Accept: application/json\r\n", (DWORD)-1, flags, 0);
     if (request) {
         answer->outcome = LookupAnswer::kAnswered;

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-
 static uint32_t FramesOfMsf(uint32_t msf) {
     return ((msf & 0xFF) * 60 + ((msf >> 8) & 0xFF)) * 75 + ((msf >> 16) & 0xFF);
 }
@@ -48,7 +47,8 @@ std::string EncodeLookupId(const uint8_t digest[20]) {
     static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._";
     std::string id;
     for (int i = 0; i < 20; i += 3) {
-        uint32_t group = uint32_t(digest[i]) << 16 | (i + 1 < 20 ? digest[i + 1] << 8 : 0) | (i + 2 < 20 ? digest[i + 2] : 0);
+        uint32_t group = uint32_t(digest[i]) << 16 | (i + 1 < 20 ? digest[i + 1] << 8 : 0) |
+                         (i + 2 < 20 ? digest[i + 2] : 0);
         int present = i + 2 < 20 ? 4 : 3;  // 20 bytes: the last group holds two
         for (int k = 0; k < 4; k++)
             id += k < present ? kDigits[(group >> (18 - 6 * k)) & 63] : '-';

@@ -235,11 +235,9 @@ void ReopenDevice() {
         return;
     ForgetPlay();
     gDevice->Close();
-    // The close posts every report its plays still owed, and none comes after.
-    MSG message;
-    while (notifyWindow &&
-           PeekMessageA(&message, notifyWindow, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE | PM_QS_POSTMESSAGE)) {
-    }
+    // The close posts every report its plays still owed, and none comes
+    // after: the new device starts with nothing owed.
+    TakeEarlierReports(false);
     watch = PlayWatch();
     if (gDevice)
         gDevice->Open();

@@ -40,9 +40,9 @@ bool LookupServer(std::string* server) {
         size = 0;
     else if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
-    text[size] = '\0';
+    text[size] = '\0';  // the value need not end in one
     *server = text;
-    while (!server->empty() && (server->back() == '/' || server->back() == '\0'))
+    while (!server->empty() && server->back() == '/')
         server->pop_back();
     if (server->empty())
         *server = "https://musicbrainz.org";
