@@ -6,6 +6,7 @@
 #include "app/TrayMenu.h"
 #include "catalogue/DiscDatabase.h"
 #include "editor/PlaylistEditor.h"
+#include "editor/TrackNamesLookup.h"
 #include "player/PlayerController.h"
 #include "resources/resource.h"
 #include "settings/Settings.h"
@@ -111,6 +112,7 @@ static const UINT kReloadDisc = WM_APP + 1;
 static void ReloadDisc(HWND window) {
     if (!gDevice)
         return;
+    OnLookupDiscChanged();
     DiscDatabase::load(*gDevice, gDiscInfo);
     PlayerController::OnVolumeChange(Autoplay);
     RebuildTrackMenu(window);

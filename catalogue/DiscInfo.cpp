@@ -19,3 +19,9 @@ std::string DiscInfo::TrackName(int track) const {
         return trackNames[track - 1];
     return DefaultTrackName(track);
 }
+
+void BlankControlCharacters(std::string* name) {
+    for (char& c : *name)
+        if ((unsigned char)c < 32)
+            c = ' ';
+}

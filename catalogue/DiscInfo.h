@@ -24,5 +24,10 @@ struct DiscInfo {
 // "Track 3": the name of a track that has none stored.
 std::string DefaultTrackName(int track);
 
+// A line break in a name would end its line in cdplayer.ini and start keys
+// or sections of its own, and a tab splits a menu item: every character
+// below 32 becomes a blank.
+void BlankControlCharacters(std::string* name);
+
 // The record of the disc in the drive.
 extern DiscInfo gDiscInfo;

@@ -16,5 +16,7 @@ void OnLookupClicked(HWND page);
 bool OnLookupAnswer(HWND page, LPARAM answer, DiscInfo* copy);
 // WM_TIMER: no answer in time.
 void OnLookupTimer(HWND page);
+// The disc was reloaded: a lookup under way is dropped, unsent if not yet.
+void OnLookupDiscChanged();
 // The page goes: a lookup under way is dropped, and its answer with it.
 void DropLookup(HWND page);

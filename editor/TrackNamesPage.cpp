@@ -11,11 +11,14 @@
 
 static DiscInfo* gCopy = nullptr;
 
-// At most 254 characters are taken from an edit box.
+// At most 254 characters are taken from an edit box; a pasted tab or line
+// break becomes a blank.
 static std::string EditText(HWND page, int id) {
     char text[255] = "";
     GetDlgItemTextA(page, id, text, sizeof(text));
-    return text;
+    std::string name = text;
+    BlankControlCharacters(&name);
+    return name;
 }
 
 static std::string EntryText(HWND list, int index) {

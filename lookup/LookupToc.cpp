@@ -16,12 +16,17 @@ LookupToc MakeLookupToc(const std::vector<uint32_t>& startsMsf, uint32_t lastLen
     for (uint32_t start : startsMsf)
         toc.offsets.push_back(FramesOfMsf(start));
     toc.first = 1;
-    toc.last = count;
-    bool dataLast = count > 1 && count <= (int)dataTracks.size() && dataTracks[count - 1];
-    if (dataLast) {
-        toc.last = count - 1;
-        toc.leadOut = toc.offsets.back() - 11400;
-        toc.offsets.pop_back();
+    // Every data track at the end is left out; the audio session then ends
+    // 11,400 frames before the first of them. A disc of data alone keeps
+    // its first track, so that it still reads as a disc.
+    int audio = count;
+    while (audio > 1 && audio <= (int)dataTracks.size() && dataTracks[audio - 1])
+        audio--;
+    toc.last = audio;
+    if (audio < count) {
+        toc.leadOut = toc.offsets[audio] - 11400;
+        while ((int)toc.offsets.size() > audio)
+            toc.offsets.pop_back();
     } else {
         toc.leadOut = toc.offsets.back() + FramesOfMsf(lastLengthMsf) + 1;
     }

@@ -15,8 +15,8 @@ struct LookupToc {
 
 // From MCI's answers: each track's start as an MSF value, the last track's
 // length as MSF, and which tracks are data. MCI gives the last track one
-// frame short. A data track last (an Enhanced CD) is left out; the audio
-// session then ends 11,400 frames before it starts.
+// frame short. Data tracks at the end (an Enhanced CD) are left out; the
+// audio session then ends 11,400 frames before the first of them starts.
 LookupToc MakeLookupToc(const std::vector<uint32_t>& startsMsf, uint32_t lastLengthMsf,
                         const std::vector<bool>& dataTracks);
 

@@ -16,6 +16,7 @@ protected:
         CreateDirectoryA("lookup-server", nullptr);
         DeleteFileA(kReady);
         DeleteFileA(kRequests);
+        DeleteFileA(kTimes);
         StartUnixProgram("/usr/bin/python3 " SOURCE_DIR "/tests/lookup/lookup_server.py " + UnixPath("lookup-server"));
         std::string port;
         ASSERT_TRUE(PumpUntil([&] { return ReadTextFile(kReady, &port) && !port.empty(); }, 10000));
@@ -68,6 +69,17 @@ protected:
 
     static constexpr const char* kReady = "lookup-server\\ready";
     static constexpr const char* kRequests = "lookup-server\\requests";
+    static constexpr const char* kTimes = "lookup-server\\times";
+
+    // When the server took each request, in seconds.
+    std::vector<double> RequestTimes() {
+        std::string text;
+        ReadTextFile(kTimes, &text);
+        std::vector<double> times;
+        for (size_t at = 0; at < text.size(); at = text.find('\n', at) + 1)
+            times.push_back(atof(text.c_str() + at));
+        return times;
+    }
     std::string server;
 };
 
@@ -151,6 +163,35 @@ TEST_F(LookupExeTest, AServerThatNeverAnswers) {
     EXPECT_EQ(LookUp(dialog, "silent"), "No answer from the server in 15 seconds.");
     ClickLookUp(dialog);
     ASSERT_TRUE(PumpUntil([&] { return Text(Control(dialog, IDC_LOOKUP)) == "&Stop"; }));
+    Press(dialog, IDCANCEL);
+    ExitAndExpectCleanEnd();
+}
+
+// The service takes at most one request a second: clicks 200 ms apart
+// (Look Up, Stop, Look Up, Stop, Look Up) send two requests a second apart,
+// the stopped one never; a Retry-After holds the next click back.
+TEST_F(LookupExeTest, NeverTwoRequestsWithinASecond) {
+    HWND dialog = OpenEditor();
+    ASSERT_NE(dialog, nullptr);
+    SetServer(server + "/silent");
+    for (int click = 0; click < 5; click++) {
+        ClickLookUp(dialog);
+        PumpFor(200);
+    }
+    EXPECT_EQ(Text(Control(dialog, IDC_LOOKUP)), "&Stop");
+    PumpFor(2000);
+    std::vector<double> times = RequestTimes();
+    ASSERT_EQ(times.size(), 2u);
+    EXPECT_GE(times[1] - times[0], 0.99);
+    ClickLookUp(dialog);
+    EXPECT_EQ(LookUp(dialog, "wait"), "The server is busy. Try again in 2 seconds.");
+    ClickLookUp(dialog);
+    EXPECT_TRUE(PumpUntil([&] { return Status(dialog).find("Try again in") != std::string::npos; }));
+    PumpFor(500);
+    EXPECT_EQ(RequestTimes().size(), 3u);
+    PumpFor(1600);
+    EXPECT_EQ(LookUp(dialog, "none"), "No match for this disc.");
+    EXPECT_EQ(RequestTimes().size(), 4u);
     Press(dialog, IDCANCEL);
     ExitAndExpectCleanEnd();
 }

@@ -46,4 +46,11 @@ TEST(DiscInfo, AssigningAnEmptyPlaylistEmptiesTheTargets) {
     EXPECT_TRUE(target.playlist.empty());
 }
 
+// Line breaks would start keys and sections of their own in cdplayer.ini.
+TEST(DiscInfo, ControlCharactersInANameBecomeBlanks) {
+    std::string name = "One\r\ntitle=Injected\tx\x1F\x7F\xE9";
+    BlankControlCharacters(&name);
+    EXPECT_EQ(name, "One  title=Injected x \x7F\xE9");
+}
+
 }  // namespace
