@@ -102,14 +102,22 @@ static void OnDestroy(HWND window) {
     PostQuitMessage(0);
 }
 
-// Posted by the volume events that concern the drive; wParam is TRUE for an
-// arrival. The broadcast is a sent message, which the peeks of a play's
-// start may dispatch: the disc is reloaded from the queue, never inside them.
-static const UINT kReloadDisc = WM_APP + 1;
+// One change of disc comes as several volume events, one after another
+// (each of the system's features announces it): the disc is reloaded once,
+// when they have been quiet for a while. The broadcast is a sent message,
+// which the peeks of a play's start may dispatch; the timer's message is
+// never dispatched inside them.
+static const UINT_PTR kReloadTimer = 2;
+static const UINT kSettleMs = 500;
+static bool gArrivalSeen = false;  // among the events since the last reload
 
 // The disc in the drive may be another: its record, the player and the
-// track menu start afresh, as on any volume change.
-static void ReloadDisc(HWND window) {
+// track menu start afresh, as on any volume change. reopen: after an
+// arrival, since the platform's driver answers from the table of contents
+// it read at its open.
+static void ReloadDisc(HWND window, bool reopen) {
+    if (reopen)
+        PlayerController::ReopenDevice();
     if (!gDevice)
         return;
     OnLookupDiscChanged();
@@ -127,7 +135,7 @@ static void OnEditPlaylist(HWND window) {
     if (!IsWindow(window) || !gDevice)
         return;
     if (otherDisc)
-        ReloadDisc(window);
+        ReloadDisc(window, false);
     else
         RebuildTrackMenu(window);
 }
@@ -163,19 +171,28 @@ static void OnDeviceChange(HWND window, WPARAM event, LPARAM lParam) {
         return;
     if (!volume || volume->dbcv_devicetype != DBT_DEVTYP_VOLUME || volume->dbcv_size < sizeof(*volume) || !gDevice)
         return;
-    if (VolumeEventConcernsCdDrive(volume->dbcv_unitmask))
-        PostMessageA(window, kReloadDisc, event == DBT_DEVICEARRIVAL, 0);
+    if (!gDevice->VolumeEventConcernsDrive(volume->dbcv_unitmask))
+        return;
+    gArrivalSeen = gArrivalSeen || event == DBT_DEVICEARRIVAL;
+    SetTimer(window, kReloadTimer, kSettleMs, nullptr);
 }
 
-static void OnReloadDisc(HWND window, bool arrival) {
-    if (arrival)
-        PlayerController::ReopenDevice();
-    ReloadDisc(window);
+static void OnReloadTimer(HWND window) {
+    KillTimer(window, kReloadTimer);
+    bool arrival = gArrivalSeen;
+    gArrivalSeen = false;
+    ReloadDisc(window, arrival);
 }
 
+// An open refused at a swap (the drive still reading the disc, another
+// program holding it a moment) is tried again when the user looks.
 static void OnTrayIcon(HWND window, LPARAM lParam) {
     UINT mouse = LOWORD(lParam);
-    if ((mouse == WM_LBUTTONUP || mouse == WM_RBUTTONUP) && gDevice)
+    if ((mouse != WM_LBUTTONUP && mouse != WM_RBUTTONUP) || !gDevice)
+        return;
+    if (!gDevice->IsOpen())
+        ReloadDisc(window, true);
+    if (gDevice)
         ShowTrayMenu(window, mouse);
 }
 
@@ -192,9 +209,11 @@ static void OnEndSession(HWND window, WPARAM ending) {
         DestroyWindow(window);
 }
 
-static void OnTimer(WPARAM id) {
+static void OnTimer(HWND window, WPARAM id) {
     if (id == kEndOfPlayTimer)
         PlayerController::OnEndOfPlayTimer();
+    else if (id == kReloadTimer)
+        OnReloadTimer(window);
 }
 
 LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -208,8 +227,7 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
     case WM_DEVICECHANGE: OnDeviceChange(window, wParam, lParam); return TRUE;
     case MM_MCINOTIFY: OnTrackEnd(wParam); return 0;
-    case kReloadDisc: OnReloadDisc(window, wParam != 0); return 0;
-    case WM_TIMER: OnTimer(wParam); return 0;
+    case WM_TIMER: OnTimer(window, wParam); return 0;
     case WM_QUERYENDSESSION: return TRUE;  // never holds up a shut-down
     case WM_ENDSESSION: OnEndSession(window, wParam); return 0;
     case kTrayCallback: OnTrayIcon(window, lParam); return 0;

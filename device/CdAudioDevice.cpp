@@ -1,5 +1,7 @@
 #include "CdAudioDevice.h"
 
+#include "device/DriveLetters.h"
+
 CdAudioDevice* gDevice = nullptr;
 
 CdAudioDevice::CdAudioDevice() {
@@ -9,6 +11,7 @@ CdAudioDevice::CdAudioDevice() {
 }
 
 MCIERROR CdAudioDevice::Open() {
+    openedLetter = FirstCdRomLetter();
     // No MCI_OPEN_SHAREABLE: the drive is ours alone while we run.
     MCI_OPEN_PARMSA open = {};
     open.lpstrDeviceType = (LPCSTR)(DWORD_PTR)MCI_DEVTYPE_CD_AUDIO;
@@ -17,15 +20,6 @@ MCIERROR CdAudioDevice::Open() {
     if (result == 0)
         SetTimeFormat(MCI_FORMAT_TMSF);
     return result;
-}
-
-bool VolumeEventConcernsCdDrive(DWORD unitMask) {
-    for (int letter = 0; letter < 26; letter++) {
-        char root[] = {char('A' + letter), ':', '\\', '\0'};
-        if (GetDriveTypeA(root) == DRIVE_CDROM)
-            return (unitMask >> letter) & 1;
-    }
-    return true;
 }
 
 void CdAudioDevice::SetTimeFormat(DWORD format) {

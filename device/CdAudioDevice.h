@@ -5,8 +5,9 @@
 
 #include <vector>
 
-#include "DiscId.h"
-#include "TmsfPosition.h"
+#include "device/DiscId.h"
+#include "device/DriveLetters.h"
+#include "device/TmsfPosition.h"
 
 // Thrown by the constructor when MCI_OPEN fails: the device is held by
 // another program, or there is none. code is the MCI error, for tests.
@@ -24,6 +25,12 @@ public:
     // Opens the device again after Close; until an Open succeeds, every
     // command fails and every query reads 0.
     MCIERROR Open();
+    bool IsOpen() const { return deviceId != 0; }
+    // Whether a volume event for these drive letters concerns the drive
+    // this device plays (see VolumeEventConcerns).
+    bool VolumeEventConcernsDrive(DWORD unitMask) const {
+        return VolumeEventConcerns(unitMask, openedLetter, FirstCdRomLetter());
+    }
     MCIERROR Close();
     MCIERROR Stop();
     MCIERROR Pause();
@@ -54,12 +61,8 @@ private:
     std::vector<uint32_t> ReadStarts();
 
     MCIDEVICEID deviceId = 0;
+    DWORD openedLetter = 0;  // as a unit mask; 0 for none
 };
-
-// Whether a volume event for these drive letters (bit 0 is A:) concerns the
-// drive that the default "cdaudio" device plays, the first CD-ROM drive.
-// Without a CD-ROM letter every event does.
-bool VolumeEventConcernsCdDrive(DWORD unitMask);
 
 // A disc holds at most 99 tracks; a driver that reports more answers nonsense.
 const int kMaxTracks = 99;

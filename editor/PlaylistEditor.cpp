@@ -97,6 +97,11 @@ static bool CommitWorkingCopy() {
     bool saved = true;
     // On a large cdplayer.ini the profile functions take seconds.
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
+    // The driver answers from the table of contents it read at its open: a
+    // disc exchanged unannounced shows only to a fresh open, which is not
+    // worth cutting the music for.
+    if (gDevice && !PC::playing && !PC::paused)
+        PC::ReopenDevice();
     bool discKnown = gDevice && DiscDatabase::IdentifyDisc(*gDevice, &current, &trackCount);
     bool loadedKnown = DiscDatabase::LastLoadedId(&loaded);
     bool recordCurrent = discKnown ? loadedKnown && loaded == current : !loadedKnown;

@@ -3,7 +3,9 @@
 static const uint32_t kLateMarginMs = 2000;   // past the end: the quick checks stop
 static const uint32_t kEarlyLeadMs = 200;     // before the end: the first check
 static const uint32_t kQuickCheckMs = 150;
-static const int kQuickChecks = 5;  // with the first: 5 wake-ups, to 400 ms past the end
+// With the first: up to 2 s past the end, which also sees a drive that
+// took a second or two to spin up stop within 150 ms.
+static const int kQuickChecks = 16;
 static const uint32_t kSlowCheckMs = 1000;
 static const uint32_t kLongestWaitMs = 16000;
 static const uint32_t kGiveUpAfterMs = 30000;

@@ -3,6 +3,8 @@
 #include "player/EndOfPlayTiming.h"
 
 static const uint32_t kNearEndMs = 1000;
+// How long a drive may take to start playing: "a second or two".
+static const uint32_t kSpinUpMs = 3000;
 
 void PlayWatch::Started(uint32_t now, uint32_t length) {
     following = true;
@@ -24,7 +26,9 @@ bool PlayWatch::NeedsMode(WPARAM code) const {
 PlayWatch::Verdict PlayWatch::Report(WPARAM code, DWORD mode) {
     if (owed == 0)
         return kNothing;  // not one of ours
-    bool earlierLate = NeedsMode(code) && mode == MCI_MODE_PLAY;
+    bool earlierOwes = owed > 1;
+    bool cutShort = code == MCI_NOTIFY_ABORTED || code == MCI_NOTIFY_SUPERSEDED;
+    bool earlierLate = earlierOwes && (cutShort || (code == MCI_NOTIFY_SUCCESSFUL && mode == MCI_MODE_PLAY));
     owed--;
     if (!following || earlierLate)
         return kNothing;
@@ -36,9 +40,16 @@ uint32_t PlayWatch::FirstCheckMs() const {
     return FirstEndCheckMs(lengthMs);
 }
 
-// A stopped device, or any mode but play once the play's time is up.
+// Seeking or not ready in a play's first seconds: a drive that stopped has
+// spun up and stopped again.
+bool PlayWatch::SpinningUp(DWORD mode, uint32_t elapsedMs) const {
+    return mode != MCI_MODE_STOP && mode != MCI_MODE_PLAY && elapsedMs < kSpinUpMs;
+}
+
+// A stopped device, or any mode but play once the play's time is up and
+// the drive is not still spinning up.
 bool PlayWatch::EndedBy(DWORD mode, uint32_t elapsedMs) const {
-    return mode != MCI_MODE_PLAY && (mode == MCI_MODE_STOP || elapsedMs >= lengthMs);
+    return mode == MCI_MODE_STOP || (mode != MCI_MODE_PLAY && elapsedMs >= lengthMs && !SpinningUp(mode, elapsedMs));
 }
 
 PlayWatch::Verdict PlayWatch::Check(DWORD mode, uint32_t now, uint32_t* waitMs) {
@@ -60,10 +71,14 @@ PlayWatch::Verdict PlayWatch::Check(DWORD mode, uint32_t now, uint32_t* waitMs) 
 PlayWatch::Verdict PlayWatch::NotPlaying(DWORD mode, uint32_t now) {
     if (!following)
         return kNothing;
-    following = false;
     // In its second half or its last second a play may well have ended (a
-    // drive can stop a little early); before that it was refused.
+    // drive can stop a little early); before that, a drive that spun up and
+    // stopped refused it.
     uint32_t elapsed = now - startedAt;
     bool nearEnd = elapsed >= lengthMs / 2 || elapsed + kNearEndMs >= lengthMs;
-    return nearEnd && EndedBy(mode, elapsed) ? kEnded : kFailed;
+    bool ended = nearEnd && EndedBy(mode, elapsed);
+    if (!ended && SpinningUp(mode, elapsed))
+        return kNothing;
+    following = false;
+    return ended ? kEnded : kFailed;
 }

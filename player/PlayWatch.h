@@ -8,16 +8,23 @@
 //
 // Drivers show the end of a play in different ways. Some report it
 // (MCI_NOTIFY_SUCCESSFUL), some only late. The platform's own driver reports
-// nothing and keeps the request pending: the next stop, pause, seek or play
-// posts MCI_NOTIFY_ABORTED for it. Others drop the request, and nothing ever
-// comes. So the player also asks the mode when a play should be over.
+// nothing and keeps the request pending: the next stop, pause, seek, play or
+// close posts MCI_NOTIFY_ABORTED for it. Others drop the request, and
+// nothing ever comes. So the player also asks the mode when a play should
+// be over.
 //
-// Reports carry no play identity. MCI posts the report of a play that a
-// command cut short before that command returns. The controller therefore
-// takes every report queued before a play of its own starts, and the aborts
-// posted by the command that starts it, as an earlier play's
-// (EarlierReport). A report that reaches the window later is the current
-// play's, unless it is a late success of an earlier play.
+// Reports carry no play identity, and on the platform they may reach the
+// window seconds after the command that caused them: after the next play
+// started, after a close and a fresh open. So a report is counted, not
+// placed: while an earlier play still owes one, an ABORTED or SUPERSEDED is
+// that play's, and so is a success while the drive plays. Only when the
+// current play alone owes a report does a failure or an abort end it. A
+// report queued before a play of ours starts is an earlier play's
+// (EarlierReport).
+//
+// A real drive spins up before it plays: for the first seconds of a play
+// the mode may read seeking or not ready, which is no sign of a refusal.
+// Only a drive that reads stopped has refused.
 //
 // Pure: no window, no device; times are GetTickCount values passed in.
 class PlayWatch {
@@ -47,12 +54,14 @@ public:
     // At that time, or later: kEnded, or kNothing with *waitMs the time to the
     // next check (0: no more checks; a stuck drive is not asked for ever).
     Verdict Check(DWORD mode, uint32_t now, uint32_t* waitMs);
-    // Before a menu, the device does not play: kEnded when the play ended
-    // near its end, kFailed when it stopped long before (refused).
+    // Before a menu, the device does not play: kNothing while the play may
+    // still be spinning up, kEnded when it ended near its end, kFailed when
+    // it stopped long before (refused).
     Verdict NotPlaying(DWORD mode, uint32_t now);
 
 private:
     bool EndedBy(DWORD mode, uint32_t elapsedMs) const;
+    bool SpinningUp(DWORD mode, uint32_t elapsedMs) const;
 
     bool following = false;
     uint32_t startedAt = 0;

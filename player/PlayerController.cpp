@@ -35,12 +35,12 @@ static void ForgetPlay() {
     watch.Forget();
 }
 
-// MCI posts the report of a play that a command cut short before the
-// command returns, so every report queued now is an earlier play's. Right
-// after the command that started a play (abortsOnly), the aborts are the
-// earlier play's, and what follows them is the new play's own (an empty
-// range, a failure), left for the window. Posted messages only: a sent
-// one (a disc change) must not run in the middle of a play's start.
+// Every report queued before a play of ours starts is an earlier play's.
+// Right after the command that started a play (abortsOnly), the aborts are
+// the earlier play's, and what follows them is the new play's own (an empty
+// range, a failure), left for the window. Reports that come later still are
+// told apart by the watch. Posted messages only: a sent one (a disc change)
+// must not run in the middle of a play's start.
 static void TakeEarlierReports(bool abortsOnly) {
     const UINT peek = PM_NOREMOVE | PM_QS_POSTMESSAGE;
     MSG message;
@@ -117,7 +117,10 @@ static void BeginDisc(bool autoplay) {
         playing = true;
         paused = false;
     } else {
+        // A menu opened before the change must not start the new disc.
         CueCurrentEntry();
+        playing = false;
+        paused = false;
     }
 }
 
@@ -173,8 +176,10 @@ void Stop() {
     playing = false;
 }
 
+// Offered only while playing: from a menu that went stale (the playlist ran
+// out, another disc was cued) they start nothing.
 void NextTrack() {
-    if (!HasCurrentEntry() || cursor + 1 >= gDiscInfo.playlist.size())
+    if (!playing || !HasCurrentEntry() || cursor + 1 >= gDiscInfo.playlist.size())
         return;
     cursor++;
     ForgetPlay();
@@ -183,7 +188,7 @@ void NextTrack() {
 }
 
 void PreviousTrack() {
-    if (!HasCurrentEntry() || cursor == 0)
+    if (!playing || !HasCurrentEntry() || cursor == 0)
         return;
     cursor--;
     ForgetPlay();
@@ -235,10 +240,9 @@ void ReopenDevice() {
         return;
     ForgetPlay();
     gDevice->Close();
-    // The close posts every report its plays still owed, and none comes
-    // after: the new device starts with nothing owed.
+    // The close owes a report for its pending play; it may come now or
+    // seconds after the new open, and the watch counts it either way.
     TakeEarlierReports(false);
-    watch = PlayWatch();
     if (gDevice)
         gDevice->Open();
 }
@@ -252,8 +256,11 @@ void RefreshPlaying() {
         return;
     DWORD mode = gDevice->GetMode();
     if (playing && HasCurrentEntry() && mode != MCI_MODE_PLAY) {
+        PlayWatch::Verdict verdict = watch.NotPlaying(mode, GetTickCount());
+        if (verdict == PlayWatch::kNothing && watch.Following())
+            return;  // the drive is still spinning up
         KillEndOfPlayTimer();
-        if (watch.NotPlaying(mode, GetTickCount()) == PlayWatch::kEnded) {
+        if (verdict == PlayWatch::kEnded) {
             AdvanceAfterEnd();
             playing = watch.Following();  // at the wrap nothing plays
             return;

@@ -60,7 +60,7 @@ protected:
 // The menu's refresh sees the device stopped before the fallback does: the
 // next entry starts then, and the playlist goes on.
 TEST_F(EndOfPlayExeTest, AMenuOpenedBetweenTwoTracksKeepsThePlaylistGoing) {
-    Start(std::string(kFourShortTracks) + kSilent);
+    Start(std::string(kFourShortTracks) + kSilent + "spinup=0\n");
     ASSERT_TRUE(PlayedUpTo(1));
     PumpFor(1400);  // track 1 is over; the first end on this drive is found 2 s late
     OpenCommandMenu();

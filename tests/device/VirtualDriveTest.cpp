@@ -221,7 +221,9 @@ TEST_F(VirtualDriveTest, NeverNotifySwitchSilencesOnlyTheSuccessfulEnd) {
 // stop; a play from a data track is 1.5 s of nothing.
 TEST_F(VirtualDriveTest, ThePlatformDriverModel) {
     SetFormat(id, MCI_FORMAT_TMSF);
-    const std::string fourTracks = "present=1\ntracks=" + std::string(kFourTrackStarts) + "\nleadout=18:02:11\n";
+    // Reports at once and no spin-up: the order of things, not their time.
+    const std::string fourTracks =
+        "present=1\ntracks=" + std::string(kFourTrackStarts) + "\nleadout=18:02:11\nreportdelay=0\nspinup=0\n";
     drive.Control(fourTracks + "speed=200\ndata=4\n");
     NotifyWindow window;
     auto status = [&](WPARAM flags) {
@@ -265,6 +267,31 @@ TEST_F(VirtualDriveTest, ThePlatformDriverModel) {
     Play(id, MCI_MAKE_TMSF(4, 0, 0, 0), MCI_MAKE_TMSF(4, 4, 0, 0), window.Handle());
     ASSERT_TRUE(PumpUntil([&] { return window.codes.size() == 2; }));
     EXPECT_EQ(window.codes, (std::vector<WPARAM>{MCI_NOTIFY_ABORTED, MCI_NOTIFY_SUCCESSFUL}));
+}
+
+// By default as a real drive: a report reaches the window after the command
+// that caused it returned, a play from a stopped drive seeks first and its
+// time starts after the spin-up, and an open can fail once.
+TEST_F(VirtualDriveTest, ARealDriveTakesItsTime) {
+    SetFormat(id, MCI_FORMAT_TMSF);
+    drive.Control("present=1\ntracks=" + std::string(kFourTrackStarts) + "\nleadout=18:02:11\nopenfails=1\n");
+    NotifyWindow window;
+    ULONGLONG start = GetTickCount64();
+    Play(id, MCI_MAKE_TMSF(1, 0, 0, 0), MCI_MAKE_TMSF(1, 1, 0, 0), window.Handle());
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), (DWORD_PTR)MCI_MODE_SEEK);
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), (DWORD_PTR)MCI_MAKE_TMSF(1, 0, 0, 0));
+    ASSERT_TRUE(PumpUntil([&] { return Status(id, MCI_STATUS_MODE) == MCI_MODE_PLAY; }));
+    EXPECT_GE(GetTickCount64() - start, 950u);
+    mciSendCommandA(id, MCI_STOP, MCI_WAIT, 0);
+    start = GetTickCount64();
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, window.Handle(), MM_MCINOTIFY, MM_MCINOTIFY, PM_NOREMOVE));
+    ASSERT_TRUE(PumpUntil([&] { return !window.codes.empty(); }));
+    EXPECT_GE(GetTickCount64() - start, 250u);
+    EXPECT_EQ(window.codes, std::vector<WPARAM>{MCI_NOTIFY_ABORTED});
+    ASSERT_EQ(mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, 0), 0u);
+    EXPECT_EQ(OpenDrive(&id), (MCIERROR)MCIERR_MUST_USE_SHAREABLE);
+    EXPECT_EQ(OpenDrive(&id), 0u);
 }
 
 // Another disc is read only through a new open; presence and mode stay live.

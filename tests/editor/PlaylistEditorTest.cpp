@@ -311,6 +311,23 @@ TEST_F(PlaylistEditorTest, ADiscSwappedWhileEditingKeepsTheEditsInTheirOwnSectio
     }
 }
 
+// On a drive that answers from the table of contents of its open, OK opens
+// it afresh before it trusts it: a disc exchanged unannounced is seen.
+TEST_F(PlaylistEditorTest, ADiscExchangedUnannouncedIsSeenThroughAFreshOpen) {
+    drive.Control(DiscControl(kFourTrackStarts, "18:02:11", "winetoc=0\n"));
+    gDevice->Close();
+    gDevice->Open();
+    WhenDialogUp("Playlist", [&](HWND dialog) {
+        drive.Control("present=1\ntracks=0:02:00 6:00:00\nleadout=9:00:00\nspeed=2000\nwinetoc=0\n");
+        ClickTab(dialog, 1);
+        Rename(TrackNamesPageOf(dialog), 0, "Kept", 1);
+        Press(dialog, IDOK);
+    });
+    EXPECT_TRUE(RunPlaylistEditor(GetModuleHandleA(nullptr), nullptr));  // the caller loads the new disc
+    EXPECT_EQ(Value("0"), "Kept");
+    EXPECT_EQ(gDiscInfo.trackNames[0], "A");
+}
+
 TEST_F(PlaylistEditorTest, TheCursorStaysWhereItCanAndNothingIsSentToTheDrive) {
     PC::cursor = 1;
     drive.ClearLog();

@@ -286,10 +286,13 @@ TEST_F(PlayerTest, VolumeChangeRestartsOrCuesTheFirstEntry) {
     PC::OnVolumeChange(false);
     EXPECT_EQ(PC::cursor, 0u);
     EXPECT_EQ(Commands(), std::vector<std::string>{"seek"});
-    EXPECT_TRUE(PC::paused);  // flags left as they were
+    EXPECT_FALSE(PC::paused);  // a cued disc is stopped: a stale menu's Next starts nothing
+    PC::NextTrack();
+    EXPECT_TRUE(PlayedTracks().empty());
 
     gDiscInfo.reset();
     PC::cursor = 1;
+    PC::paused = true;
     drive.ClearLog();
     PC::OnVolumeChange(true);
     EXPECT_FALSE(PC::discPresent);

@@ -24,6 +24,10 @@ LRESULT CALLBACK NotifyWindow::WindowProc(HWND window, UINT message, WPARAM wPar
             self->handler(wParam);
         return 0;
     }
+    if (message == WM_TIMER && self && self->onTimer) {
+        self->onTimer(wParam);
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -6,7 +6,8 @@
 #include <vector>
 
 // A hidden top-level window that receives the drive's MM_MCINOTIFY, keeps
-// every code and hands each one to an optional handler.
+// every code and hands each one to an optional handler; its WM_TIMER go to
+// onTimer, if set.
 class NotifyWindow {
 public:
     explicit NotifyWindow(std::function<void(WPARAM)> handler = nullptr);
@@ -14,6 +15,7 @@ public:
 
     HWND Handle() const { return window; }
     std::vector<WPARAM> codes;
+    std::function<void(WPARAM)> onTimer;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -77,7 +77,8 @@ unsigned long VirtualDrive::ChangeDisc(const std::string& arguments) const {
 }
 
 std::string DiscControl(const std::string& tracks, const std::string& leadOut, const std::string& extra) {
-    return "present=1\ntracks=" + tracks + "\nleadout=" + leadOut + "\nspeed=2000\nreportend=1\nwinetoc=1\n" + extra;
+    return "present=1\ntracks=" + tracks + "\nleadout=" + leadOut +
+           "\nspeed=2000\nreportend=1\nwinetoc=1\nreportdelay=0\nspinup=0\n" + extra;
 }
 
 std::string Hex8(unsigned value) {

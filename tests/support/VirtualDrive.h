@@ -32,9 +32,10 @@ private:
 };
 
 // A control text for a disc with these track starts ("m:s:f" each) and this
-// lead-out, playing fast on a drive that reports every end and reads the disc
-// at every question (so a test may swap discs under one open device); extra
-// lines are appended as they are, and a key given again wins.
+// lead-out, playing fast on a drive that reports every end at once, needs no
+// spin-up and reads the disc at every question (so a test may swap discs
+// under one open device); extra lines are appended as they are, and a key
+// given again wins.
 std::string DiscControl(const std::string& tracks, const std::string& leadOut, const std::string& extra = "");
 
 // The four tracks of the identifier's worked example (1A5257), and the two

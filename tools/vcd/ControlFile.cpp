@@ -71,6 +71,14 @@ DriveControl ParseControl(const std::string& text) {
             control.failPlay = atoi(value.c_str()) != 0;
         } else if (key == "latereport") {
             control.lateReportMs = (uint32_t)strtoul(value.c_str(), nullptr, 10);
+        } else if (key == "reportdelay") {
+            control.reportDelayMs = (uint32_t)strtoul(value.c_str(), nullptr, 10);
+        } else if (key == "spinup") {
+            control.spinUpMs = (uint32_t)strtoul(value.c_str(), nullptr, 10);
+        } else if (key == "openms") {
+            control.openMs = (uint32_t)strtoul(value.c_str(), nullptr, 10);
+        } else if (key == "openfails") {
+            control.openFails = (uint32_t)strtoul(value.c_str(), nullptr, 10);
         } else if (key == "busy") {
             control.busy = atoi(value.c_str()) != 0;
         } else if (key == "nodevice") {

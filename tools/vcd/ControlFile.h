@@ -35,6 +35,15 @@
 // now; whether a disc is present, and the mode, stay live. Wine's driver
 // reads the disc at every question:
 //   winetoc=1            answer from the control file as it is now
+// A real drive takes its time, and so does this one by default:
+//   reportdelay=300      every report reaches the window this many ms after
+//                        what caused it, from a thread of the drive (0: at
+//                        once, before the command returns)
+//   spinup=1000          a play from a stopped drive reads seeking for this
+//                        many ms, and its time starts after them (0: none)
+//   openms=2000          an open takes this long (the drive reads the disc)
+//   openfails=1          this many opens fail (MCIERR_MUST_USE_SHAREABLE),
+//                        each counting the key down in the file
 //   failplay=1           a running play fails at once (MCI_NOTIFY_FAILURE)
 //   busy=1               another program holds the device
 //   nodevice=1           there is no CD audio device
@@ -53,6 +62,10 @@ struct DriveControl {
     bool reportEnd = false;
     bool noNotify = false;
     uint32_t lateReportMs = 0;
+    uint32_t reportDelayMs = 300;
+    uint32_t spinUpMs = 1000;
+    uint32_t openMs = 0;
+    uint32_t openFails = 0;
     bool failPlay = false;
     bool winePause = false;
     bool wineData = false;

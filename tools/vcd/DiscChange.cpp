@@ -1,14 +1,17 @@
-// vcdchange CONTROL insert|eject [key=value ...] [letter=X]
+// vcdchange CONTROL insert|eject [key=value ...] [letter=X] [twice=MS]
 // Puts a disc into the virtual drive or takes it out, then announces it as a
 // real system does: WM_DEVICECHANGE to every top-level window, with a
 // DEV_BROADCAST_VOLUME for the drive's letter, D:. With letter= naming
 // another, only the broadcast: a volume of another drive, as a USB stick's.
+// With twice=, the change is announced again MS ms later, as when two of the
+// system's features each announce it.
 
 #include <windows.h>
 #include <dbt.h>
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -24,10 +27,13 @@ int main(int argc, char** argv) {
     ReadTextFile(argv[1], &text);
     text = SetControlValue(text, "present", insert ? "1" : "0");
     char letter = 'D';
+    int againMs = -1;
     for (int i = 3; i < argc; i++) {
         const char* equals = strchr(argv[i], '=');
         if (strncmp(argv[i], "letter=", 7) == 0)
             letter = (char)toupper((unsigned char)argv[i][7]);
+        else if (strncmp(argv[i], "twice=", 6) == 0)
+            againMs = atoi(argv[i] + 6);
         else if (equals)
             text = SetControlValue(text, std::string(argv[i], size_t(equals - argv[i])), equals + 1);
     }
@@ -47,7 +53,11 @@ int main(int argc, char** argv) {
     volume.dbcv_flags = DBTF_MEDIA;
     // Sent, not posted: the header travels with a sent message only.
     DWORD_PTR answer;
-    SendMessageTimeoutA(HWND_BROADCAST, WM_DEVICECHANGE, insert ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
-                        (LPARAM)&volume, SMTO_ABORTIFHUNG, 5000, &answer);
+    for (int times = againMs >= 0 ? 2 : 1; times > 0; times--) {
+        SendMessageTimeoutA(HWND_BROADCAST, WM_DEVICECHANGE, insert ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
+                            (LPARAM)&volume, SMTO_ABORTIFHUNG, 5000, &answer);
+        if (times > 1)
+            Sleep(DWORD(againMs));
+    }
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "ControlFile.h"
+#include "Mailman.h"
 
 // winmm exports these to drivers; the MinGW headers do not declare them.
 extern "C" {
@@ -152,8 +153,15 @@ private:
     LRESULT Open(DWORD flags, MCI_OPEN_PARMSW* params) {
         unsigned type = params ? (unsigned)(DWORD_PTR)params->lpstrDeviceType : 0;
         LRESULT result = 0;
+        if (control.openMs)
+            Sleep(control.openMs);
         if (control.noDevice) {
             result = MCIERR_DEVICE_NOT_INSTALLED;
+        } else if (control.openFails) {
+            std::string path = EnvironmentValue("VCD_CONTROL"), text;
+            ReadTextFile(path.c_str(), &text);
+            ReplaceTextFile(path.c_str(), SetControlValue(text, "openfails", std::to_string(control.openFails - 1)));
+            result = MCIERR_MUST_USE_SHAREABLE;
         } else if (!(flags & MCI_OPEN_SHAREABLE)) {
             if (control.busy) {
                 result = MCIERR_MUST_USE_SHAREABLE;
@@ -210,6 +218,9 @@ private:
             params ? (unsigned)params->dwTo : 0, (unsigned)result);
         if (result)
             return result;
+        // A stopped drive spins up first: the play's time starts after that.
+        ULONGLONG now = GetTickCount64();
+        ULONGLONG spunUpAt = mode == Mode::Playing ? playStarted : now + (mode == Mode::Paused ? 0 : control.spinUpMs);
         EndPlay(MCI_NOTIFY_ABORTED);
         bool emptyInData = false;
         if (IsData(from)) {
@@ -224,7 +235,7 @@ private:
         }
         playFrom = position = from;
         playTo = to;
-        playStarted = GetTickCount64();
+        playStarted = spunUpAt > now ? spunUpAt : now;
         notifyWindow = params && (flags & MCI_NOTIFY) ? (HWND)params->dwCallback : nullptr;
         notifyPending = notifyWindow != nullptr;
         mode = Mode::Playing;
@@ -318,6 +329,7 @@ private:
             }
             // The platform's driver cannot tell a pause from a stop.
             *value = !control.present                            ? MCI_MODE_OPEN
+                     : mode == Mode::Playing && SpinningUp()     ? MCI_MODE_SEEK
                      : mode == Mode::Playing                     ? MCI_MODE_PLAY
                      : mode == Mode::Paused && control.winePause ? MCI_MODE_PAUSE
                                                                  : MCI_MODE_STOP;
@@ -450,8 +462,10 @@ private:
         return track;
     }
 
+    bool SpinningUp() const { return GetTickCount64() < playStarted; }
+
     uint32_t CurrentPosition() {
-        if (mode == Mode::Playing) {
+        if (mode == Mode::Playing && !SpinningUp()) {
             double played = double(GetTickCount64() - playStarted) * control.speed * kFramesPerSecond / 1000;
             uint64_t now = playFrom + uint64_t(played);
             position = now >= playTo ? playTo : uint32_t(now);
@@ -463,7 +477,10 @@ private:
 
     void Notify(HWND window, UINT code) {
         Log("notify code=%u", code);
-        mciDriverNotify(window, deviceId, code);
+        if (control.reportDelayMs)
+            PostLate(window, deviceId, code, control.reportDelayMs);
+        else
+            mciDriverNotify(window, deviceId, code);
     }
 
     // Cuts a running play short; its pending notification says how.
@@ -559,11 +576,13 @@ private:
                     continue;
                 }
                 uint32_t now = CurrentPosition();
-                if (now >= playTo) {
+                if (now >= playTo && !SpinningUp()) {
                     FinishPlay();
                     continue;
                 }
                 double remaining = (playTo - now) * 1000.0 / kFramesPerSecond / control.speed;
+                if (SpinningUp())
+                    remaining += double(playStarted - GetTickCount64());
                 DWORD untilEnd = remaining < kPollMs || handleCount == 2 ? DWORD(remaining) + 1 : kPollMs;
                 wait = untilEnd < wait ? untilEnd : wait;
             }
