@@ -235,7 +235,9 @@ TEST_F(PlatformDriverExeTest, WithoutACdRomLetterEveryVolumeEventCounts) {
     drive.ClearLog();
     EXPECT_EQ(drive.ChangeDisc("insert letter=E"), 0u);
     ASSERT_TRUE(PlayedUpTo(1));
-    EXPECT_EQ(Commands()[0], "close");
+    // The watch may ask the mode while the events settle; the first command
+    // after them is the close.
+    EXPECT_EQ(drive.Log({"close", "open", "play", "seek", "stop"})[0].substr(0, 6), "close ");
     ExpectWrapAndExit({1, 2, 3, 4});
 }
 
